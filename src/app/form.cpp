@@ -1,0 +1,210 @@
+#include "app/form.hpp"
+
+#include <cmath>
+
+#include "model/number_text.hpp"
+#include "model/palette.hpp"
+#include "model/scan_file.hpp"
+
+namespace varnel::app {
+
+using model::formatInt;
+using model::formatSigned;
+
+void ScrollBar::setValue(int v) {
+  if (v < Min) v = Min;
+  if (v > Max) v = Max;
+  if (v == value_) return;
+  value_ = v;
+  if (Change) Change();
+}
+
+Form::Form(FileDialog& dialog, MessageBox& messages) : dialog_(dialog), messages_(messages) {
+  for (const auto& c : controls())
+    if (std::string* t = text(c.name, c.index)) *t = c.text;
+  VScroll1.Change = [this] { VScroll1_Change(); };
+  VScroll2.Change = [this] { VScroll2_Change(); };
+  VScroll3.Change = [this] { VScroll3_Change(); };
+  VScroll4.Change = [this] { VScroll4_Change(); };
+  Form_Load();
+}
+
+void Form::Form_Load() {
+  static const char* const names[7] = {"Delta-T",    "Left Temp",     "Right Temp", "Delta-T ON",
+                                       "Left Temp ON", "Right Temp ON", "Slopes"};
+  for (int i = 0; i < 7; ++i) ChannelNames[i] = names[i];
+  for (auto& s : DataState) s = "Raw";
+  Pntnum[1].Text = "0";
+  Pntnum[2].Text = "0";
+  Threshold.Text = "0.1";
+  VScroll4.setValue(100);
+}
+
+void Form::ClearButton_Click() { Picture1.clear(); }
+
+void Form::fileexit_Click() {
+  if (onExit) onExit();
+}
+
+void Form::Filename_Click(int Index) {
+  if (Index == 1) fileopen_Click();
+  if (Index == 2) fileopen2_Click();
+}
+
+std::string Form::GetFileName(const std::string& defaultName, DialogKind kind) {
+  return dialog_.ask(kind, kScanFilter, defaultName);
+}
+
+int Form::pointCount(int file) const {
+  const double v = model::numericValue(Pntnum[file].Text);
+  if (!(v > -1000.0)) return -1;
+  if (v > 1000.0) return 1000;
+  return static_cast<int>(v);
+}
+
+// Reads the chosen file in full before anything changes, so a cancelled
+// dialog, an unreadable file or a malformed one leaves the window as it was.
+bool Form::LoadScanFile(int Index) {
+  model::clear(LoadBuf);
+  const std::string name = GetFileName("Untitled.txt", DialogKind::Open);
+  if (name.empty()) return false;
+  const model::ScanRead read = model::readScanFile(name);
+  if (!read.ok()) {
+    std::string where = read.errorLine > 0 ? ", line " + formatInt(read.errorLine) : "";
+    messages_.show("Cannot load the scan \"" + name + "\"" + where + ": " + read.error + ".",
+                   kErrorTitle);
+    return false;
+  }
+  Filename[Index].Text = name;
+  for (int r = 0; r < read.count; ++r) {
+    LoadBuf[static_cast<std::size_t>(r)][model::kLeft] = read.readings[static_cast<std::size_t>(r)].left;
+    LoadBuf[static_cast<std::size_t>(r)][model::kRight] = read.readings[static_cast<std::size_t>(r)].right;
+  }
+  const int i = read.count;
+  Pntnum[Index].Text = formatInt(i - 1);
+  PointCount = static_cast<std::int16_t>(i - 1);
+  VScroll1.setValue(0);
+  VScroll1_Change();
+  VScroll2.setValue(500);
+  VScroll2.Min = 80;  // a short file may have lowered it (see DrawScans)
+  VScroll2_Change();
+  for (auto& s : DataState) s = "Raw";
+  return true;
+}
+
+void Form::placeScan(model::Table& scan) {
+  model::clear(scan);
+  const int n = PointCount;
+  for (int j = 0; j <= n; ++j) {
+    auto& p = scan[static_cast<std::size_t>(j)];
+    const auto& r = LoadBuf[static_cast<std::size_t>(n - j)];
+    p[model::kLeft] = r[model::kLeft];
+    p[model::kRight] = r[model::kRight];
+    p[model::kDelta] = p[model::kLeft] - p[model::kRight];
+  }
+  ShiftCount = 0;
+  showShiftCount();
+}
+
+void Form::showShiftCount() { Frame1.Caption = "Shift Chart Up " + formatSigned(ShiftCount); }
+
+void Form::fileopen_Click() {
+  if (!LoadScanFile(1)) return;
+  placeScan(Scan1);
+}
+
+void Form::fileopen2_Click() {
+  if (!LoadScanFile(2)) return;
+  placeScan(Scan2);
+  LineButton_Click(2);
+  ClearButton_Click();
+  LineButton_Click(0);
+  ClearButton_Click();
+  LineButton_Click(1);
+}
+
+// A cut-off line across the chart on the row of point v.
+void Form::cutoffLine(int v) {
+  Picture1.setDrawWidth(1);
+  Picture1.setForeColor(model::kYellow);
+  const float H = static_cast<float>(Picture1.ScaleHeight());
+  const float W = static_cast<float>(Picture1.ScaleWidth());
+  Picture1.line(0.0f, H - static_cast<float>(v), W, H - static_cast<float>(v));
+}
+
+void Form::VScroll1_Change() {
+  LowerCutoff.Text = formatInt(VScroll1.Value());
+  cutoffLine(VScroll1.Value());
+}
+
+void Form::VScroll2_Change() {
+  UpperCutoff.Text = formatInt(VScroll2.Value());
+  cutoffLine(VScroll2.Value());
+}
+
+void Form::ComputeSlopes(int channel, int margin) {
+  const int L = VScroll1.Value();
+  const int U = VScroll2.Value();
+  const auto k = static_cast<std::size_t>(channel);
+  for (int i = L + margin; i <= U - margin; ++i) {
+    const auto p = static_cast<std::size_t>(i);
+    Slopes1[p][k] = Norm1[p][k] - Norm1[p - 1][k];
+    Slopes2[p][k] = Norm2[p][k] - Norm2[p - 1][k];
+  }
+}
+
+bool Form::click(std::string_view name, int index) {
+  if (name == "Filename") Filename_Click(index);
+  else if (name == "ClearButton") ClearButton_Click();
+  else if (name == "fileexit") fileexit_Click();
+  else if (name == "fileopen") fileopen_Click();
+  else if (name == "fileopen2") fileopen2_Click();
+  else if (name == "filesave") filesave_Click();
+  else if (name == "normexport") normexport_Click();
+  else if (name == "LineButton" && index >= 0 && index <= 2) LineButton_Click(index);
+  else if (name == "Smoothbutton") Smoothbutton_Click();
+  else if (name == "SlopeChart") SlopeChart_Click();
+  else if (name == "Shift1") Shift1_Click();
+  else if (name == "Shift2") Shift2_Click();
+  else if (name == "CalcArea") CalcArea_Click();
+  else if (name == "CalcSlope") CalcSlope_Click();
+  else if (name == "CalcCorrelation") CalcCorrelation_Click();
+  else if (name == "Quil_Tesk") Quil_Tesk_Click();
+  else return false;
+  return true;
+}
+
+std::string* Form::text(std::string_view name, int index) {
+  struct Array {
+    const char* name;
+    TextBox* boxes;
+    int size;
+  };
+  const Array arrays[] = {{"Filename", Filename, 3},   {"Pntnum", Pntnum, 3},
+                          {"MaxTemp", MaxTemp, 3},     {"MinTemp", MinTemp, 3},
+                          {"Max_at", Max_at, 4},       {"AreaRatio", AreaRatio, 3},
+                          {"SlopeComp", SlopeComp, 3}, {"Correlation", Correlation, 3},
+                          {"r_ratio", r_ratio, 3},     {"t_ratio", t_ratio, 3}};
+  for (const auto& a : arrays)
+    if (name == a.name) return index >= 0 && index < a.size ? &a.boxes[index].Text : nullptr;
+  if (name == "LineButton") return index >= 0 && index <= 2 ? &LineButton[index].Caption : nullptr;
+  if (index != -1) return nullptr;
+  if (name == "Threshold") return &Threshold.Text;
+  if (name == "ShiftNum") return &ShiftNum.Text;
+  if (name == "LowerCutoff") return &LowerCutoff.Text;
+  if (name == "UpperCutoff") return &UpperCutoff.Text;
+  if (name == "Label3") return &Label3.Caption;
+  if (name == "Label13") return &Label13.Caption;
+  if (name == "Frame1") return &Frame1.Caption;
+  return nullptr;
+}
+
+ScrollBar* Form::scrollBar(std::string_view name) {
+  if (name == "VScroll1") return &VScroll1;
+  if (name == "VScroll2") return &VScroll2;
+  if (name == "VScroll3") return &VScroll3;
+  if (name == "VScroll4") return &VScroll4;
+  return nullptr;
+}
+
+}  // namespace varnel::app

@@ -1,0 +1,130 @@
+#pragma once
+// The calculator's one window, free of any toolkit. It owns the scan data,
+// the texts, captions and bar values of every control, and the chart
+// surface; its event handlers keep the window's own names. A view (the Qt
+// window, the batch driver, the tests) builds the controls from layout.hpp,
+// forwards the user's clicks, bar moves and typing to the handlers, and shows
+// what the form holds afterwards. Dialogs reach the outside through the two
+// interfaces of dialogs.hpp.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/dialogs.hpp"
+#include "app/layout.hpp"
+#include "chart/surface.hpp"
+#include "model/tables.hpp"
+
+namespace varnel::app {
+
+struct TextBox {
+  std::string Text;
+};
+
+struct Captioned {  // labels, frames, buttons
+  std::string Caption;
+};
+
+// A vertical bar with its larger value at the top end. Setting a different
+// value runs Change at once; setting the value it holds runs nothing. Values
+// are kept within Min..Max.
+class ScrollBar {
+ public:
+  ScrollBar(int min, int max, int smallChange, int largeChange, int value)
+      : Min(min), Max(max), SmallChange(smallChange), LargeChange(largeChange), value_(value) {}
+
+  int Value() const { return value_; }
+  void setValue(int v);
+
+  int Min, Max, SmallChange, LargeChange;
+  std::function<void()> Change;
+
+ private:
+  int value_;
+};
+
+inline constexpr const char* kScanFilter = "Data Files (*.txt)|*.txt";
+inline constexpr const char* kErrorTitle = "Error";
+
+class Form {
+ public:
+  Form(FileDialog& dialog, MessageBox& messages);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  // ---- controls (arrays indexed as on the window: files 1 and 2, channels 0..2)
+  TextBox Filename[3], Pntnum[3], MaxTemp[3], MinTemp[3], Max_at[4];
+  TextBox AreaRatio[3], SlopeComp[3], Correlation[3], r_ratio[3], t_ratio[3];
+  TextBox Threshold, ShiftNum, LowerCutoff, UpperCutoff;
+  Captioned Label3, Label13, Frame1, LineButton[3];
+  ScrollBar VScroll1{0, 225, 1, 10, 0};    // lower cut-off
+  ScrollBar VScroll2{80, 500, 1, 10, 500};  // upper cut-off
+  ScrollBar VScroll3{0, 100, 1, 3, 0};     // shift amount
+  ScrollBar VScroll4{0, 200, 1, 10, 0};    // slope threshold x 100
+  chart::Surface Picture1{287, 500};
+
+  // ---- data model
+  model::Table LoadBuf{}, Scan1{}, Scan2{}, Norm1{}, Norm2{}, ShiftBuf{}, Slopes1{}, Slopes2{};
+  std::int16_t LineSel = 0;
+  std::string ChannelNames[7];
+  std::string DataState[3];
+  std::int16_t PointCount = 0;
+  float MaxVal1[4]{}, MaxVal2[4]{}, MinVal1[4]{}, MinVal2[4]{};
+  std::int16_t MaxAt1[4]{}, MaxAt2[4]{}, MinAt1[4]{}, MinAt2[4]{};
+  std::int16_t ShiftCount = 0;
+
+  // ---- event handlers
+  void Form_Load();
+  void ClearButton_Click();
+  void fileexit_Click();
+  void Filename_Click(int Index);
+  void fileopen_Click();
+  void fileopen2_Click();
+  void filesave_Click();
+  void normexport_Click();
+  void LineButton_Click(int Index);
+  void Smoothbutton_Click();
+  void SlopeChart_Click();
+  void VScroll1_Change();
+  void VScroll2_Change();
+  void VScroll3_Change();
+  void VScroll4_Change();
+  void Shift1_Click();
+  void Shift2_Click();
+  void CalcArea_Click();
+  void CalcSlope_Click();
+  void CalcCorrelation_Click();
+  void Quil_Tesk_Click();
+
+  // Runs when the user leaves the program ("&Exit").
+  std::function<void()> onExit;
+
+  // ---- access by control name, for views and drivers
+  // The handler of a click on a button, menu item or file-name box; false
+  // when the control has none.
+  bool click(std::string_view name, int index = -1);
+  // The live text or caption of a control the program writes; nullptr for
+  // controls whose caption never changes (their text stands in layout.hpp).
+  std::string* text(std::string_view name, int index = -1);
+  ScrollBar* scrollBar(std::string_view name);
+  // Whole number held by a point-count box.
+  int pointCount(int file) const;
+
+ private:
+  std::string GetFileName(const std::string& defaultName, DialogKind kind);
+  bool LoadScanFile(int Index);
+  void placeScan(model::Table& scan);
+  void DrawScans(int ch);
+  void drawFile(int file, int ch, int colour, int& hiAt, int& loAt);
+  void cutoffLine(int v);
+  void SmoothScans(int channel, int halfWidth);
+  void ComputeSlopes(int channel, int margin);
+  void shiftFile(int file);
+  void showShiftCount();
+
+  FileDialog& dialog_;
+  MessageBox& messages_;
+};
+
+}  // namespace varnel::app

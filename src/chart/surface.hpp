@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace varnel::chart {
+
+// The chart's pixel surface: a black 0xRRGGBB raster with a current line
+// width and drawing colour (palette numbers). Drawings accumulate until
+// clear(). Coordinates are pixels, origin top left; whatever falls outside
+// the surface is clipped.
+class Surface {
+ public:
+  Surface(int width, int height);
+
+  int ScaleWidth() const { return width_; }
+  int ScaleHeight() const { return height_; }
+
+  void setDrawWidth(int w) { drawWidth_ = w < 1 ? 1 : w; }
+  int drawWidth() const { return drawWidth_; }
+  void setForeColor(int paletteIndex) { foreColor_ = paletteIndex & 15; }
+  int foreColor() const { return foreColor_; }
+
+  void line(float x1, float y1, float x2, float y2);
+  void line(float x1, float y1, float x2, float y2, int paletteIndex);
+  void pset(float x, float y);
+  void clear();
+
+  std::uint32_t pixel(int x, int y) const;  // 0xRRGGBB
+  const std::uint32_t* bits() const { return pixels_.data(); }  // rows top to bottom
+  // Bumped by every drawing and clear, so a view knows when to repaint.
+  std::uint64_t revision() const { return revision_; }
+
+  // Number of pixels of a given colour in a row, for tests and checks.
+  int countInRow(int y, std::uint32_t rgb) const;
+
+ private:
+  void dot(int x, int y, std::uint32_t rgb);
+  void plot(long x, long y, std::uint32_t rgb);
+
+  int width_;
+  int height_;
+  int drawWidth_ = 1;
+  int foreColor_ = 0;
+  std::uint64_t revision_ = 0;
+  std::vector<std::uint32_t> pixels_;
+};
+
+}  // namespace varnel::chart

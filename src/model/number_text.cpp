@@ -1,0 +1,114 @@
+#include "model/number_text.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace varnel::model {
+namespace {
+
+// Digits of |v| rounded to `sig` significant digits, and the decimal
+// exponent of the first digit.
+struct Decimal {
+  std::string digits;  // no trailing zeros; "0" for zero
+  int exponent = 0;
+};
+
+Decimal toDecimal(double v, int sig) {
+  Decimal d;
+  if (v == 0.0) {
+    d.digits = "0";
+    return d;
+  }
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*e", sig - 1, std::fabs(v));
+  // buf is "d.ddddde+XX"
+  std::string s(buf);
+  const auto e = s.find('e');
+  for (char c : s.substr(0, e))
+    if (c != '.') d.digits.push_back(c);
+  d.exponent = std::atoi(s.c_str() + e + 1);
+  while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+  return d;
+}
+
+std::string plain(const Decimal& d) {
+  if (d.digits == "0") return "0";
+  std::string out;
+  const int n = static_cast<int>(d.digits.size());
+  if (d.exponent < 0) {
+    out = "0.";
+    out.append(static_cast<size_t>(-d.exponent - 1), '0');
+    out += d.digits;
+  } else if (d.exponent + 1 >= n) {
+    out = d.digits;
+    out.append(static_cast<size_t>(d.exponent + 1 - n), '0');
+  } else {
+    out = d.digits.substr(0, static_cast<size_t>(d.exponent + 1)) + "." +
+          d.digits.substr(static_cast<size_t>(d.exponent + 1));
+  }
+  return out;
+}
+
+std::string exponentForm(const Decimal& d) {
+  std::string out = d.digits.substr(0, 1);
+  if (d.digits.size() > 1) out += "." + d.digits.substr(1);
+  char exp[16];
+  std::snprintf(exp, sizeof exp, "E%c%02d", d.exponent < 0 ? '-' : '+', std::abs(d.exponent));
+  return out + exp;
+}
+
+}  // namespace
+
+std::string formatNumber(double v) {
+  if (!std::isfinite(v)) return kNoValue;
+  const Decimal d = toDecimal(v, 15);
+  if (d.digits == "0") return "0";
+  const bool usePlain = d.exponent >= -4 && d.exponent < 15;
+  std::string body = usePlain ? plain(d) : exponentForm(d);
+  return v < 0 ? "-" + body : body;
+}
+
+std::string formatInt(long v) { return std::to_string(v); }
+
+std::string formatSigned(long v) { return v < 0 ? std::to_string(v) : " " + std::to_string(v); }
+
+std::string formatSingle(float v) {
+  if (!std::isfinite(v)) return "0";
+  const Decimal d = toDecimal(static_cast<double>(v), 7);
+  if (d.digits == "0") return "0";
+  return v < 0 ? "-" + plain(d) : plain(d);
+}
+
+double numericValue(std::string_view text) {
+  std::string s;
+  for (char c : text)
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
+  size_t i = 0;
+  auto digits = [&] {
+    const size_t start = i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    return i - start;
+  };
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t mantissa = digits();
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return 0.0;
+  size_t end = i;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    if (digits() > 0) end = i;
+  }
+  size_t first = (s[0] == '+') ? 1 : 0;  // from_chars takes no leading '+'
+  double v = 0.0;
+  const auto r = std::from_chars(s.data() + first, s.data() + end, v);
+  if (r.ec != std::errc()) return 0.0;  // out of the double range: no usable number
+  return v;
+}
+
+}  // namespace varnel::model

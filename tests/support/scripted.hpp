@@ -1,0 +1,104 @@
+#pragma once
+// Scripted stand-ins for the file dialog and the message box, a scratch
+// folder, and a few helpers to drive the form as a user would.
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/form.hpp"
+#include "model/palette.hpp"
+
+namespace varnel::test {
+
+struct ScriptedDialog : app::FileDialog {
+  std::deque<std::string> answers;  // "" means the user cancels
+  struct Call {
+    app::DialogKind kind;
+    std::string filter, defaultName;
+  };
+  std::vector<Call> calls;
+
+  std::string ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) override {
+    calls.push_back({kind, filter, defaultName});
+    if (answers.empty()) return "";
+    std::string a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+struct RecordedMessages : app::MessageBox {
+  struct Shown {
+    std::string text, title;
+  };
+  std::vector<Shown> shown;
+  void show(const std::string& text, const std::string& title) override { shown.push_back({text, title}); }
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() / ("varnel-test-" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  std::string write(const std::string& name, const std::string& content) const {
+    std::ofstream out(file(name), std::ios::binary);
+    out << content;
+    return file(name);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Scan text of readings "left,right" CR LF.
+inline std::string scanText(const std::vector<std::pair<double, double>>& readings) {
+  std::string s;
+  char buf[64];
+  for (const auto& [l, r] : readings) {
+    std::snprintf(buf, sizeof buf, "%.17g,%.17g\r\n", l, r);
+    s += buf;
+  }
+  return s;
+}
+
+// A form with scripted dialogs, and ways to load scans through them.
+struct FormFixture {
+  ScriptedDialog dialog;
+  RecordedMessages messages;
+  app::Form form{dialog, messages};
+  ScratchDir dir;
+
+  void load(int file, const std::string& path) {
+    dialog.answers.push_back(path);
+    if (file == 1) form.fileopen_Click();
+    else form.fileopen2_Click();
+  }
+  std::string loadText(int file, const std::string& name, const std::string& content) {
+    const std::string path = dir.write(name, content);
+    load(file, path);
+    return path;
+  }
+};
+
+inline std::uint32_t rgb(int palette) { return model::paletteColour(palette); }
+
+}  // namespace varnel::test

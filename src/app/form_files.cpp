@@ -1,7 +1,57 @@
-// Placeholder while the result files are being written.
+// "&Output Results" and "&Export Normed Data": gather what the window shows,
+// build the file and save it whole. Neither command changes the window.
 #include "app/form.hpp"
+#include "output/norm_export.hpp"
+#include "output/results_file.hpp"
+#include "output/save_file.hpp"
 
 namespace varnel::app {
-void Form::filesave_Click() {}
-void Form::normexport_Click() {}
+namespace {
+
+void copyExtremes(output::ScanExtremes& e, const float* maxVal, const std::int16_t* maxAt, const float* minVal,
+                  const std::int16_t* minAt) {
+  for (int ch = 0; ch < model::kChannels; ++ch) {
+    e.maxVal[ch] = maxVal[ch];
+    e.maxAt[ch] = maxAt[ch];
+    e.minVal[ch] = minVal[ch];
+    e.minAt[ch] = minAt[ch];
+  }
+}
+
+}  // namespace
+
+void Form::filesave_Click() {
+  const std::string name = GetFileName("OutputAA.txt", DialogKind::Save);
+  if (name.empty()) return;
+  output::Results r;
+  r.filename1 = Filename[1].Text;
+  r.pointCount1 = Pntnum[1].Text;
+  copyExtremes(r.scan1, MaxVal1, MaxAt1, MinVal1, MinAt1);
+  r.filename2 = Filename[2].Text;
+  r.pointCount2 = Pntnum[2].Text;
+  copyExtremes(r.scan2, MaxVal2, MaxAt2, MinVal2, MinAt2);
+  r.shiftCount = ShiftCount;
+  r.lowerCutoff = LowerCutoff.Text;
+  r.upperCutoff = UpperCutoff.Text;
+  for (int ch = 0; ch < model::kChannels; ++ch) {
+    r.dataState[ch] = DataState[ch];
+    r.areaRatio[ch] = AreaRatio[ch].Text;
+    r.slopeComp[ch] = SlopeComp[ch].Text;
+    r.correlation[ch] = Correlation[ch].Text;
+    r.rRatio[ch] = r_ratio[ch].Text;
+    r.tRatio[ch] = t_ratio[ch].Text;
+  }
+  const std::string why = output::saveFile(name, output::resultsText(r));
+  if (!why.empty()) messages_.show("Cannot write the results file \"" + name + "\": " + why + ".", kErrorTitle);
+}
+
+void Form::normexport_Click() {
+  const std::string name = GetFileName("NormAA.txt", DialogKind::Save);
+  if (name.empty()) return;
+  const std::string content = output::exportText(Filename[1].Text, Filename[2].Text, Norm1, Norm2,
+                                                 VScroll1.Value(), VScroll2.Value());
+  const std::string why = output::saveFile(name, content);
+  if (!why.empty()) messages_.show("Cannot write the export file \"" + name + "\": " + why + ".", kErrorTitle);
+}
+
 }  // namespace varnel::app

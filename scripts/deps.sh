@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building and testing the calculator needs on Debian 12.
+# Only packages that are missing are installed; sudo is used when not root.
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev
+          googletest libgtest-dev libgmock-dev libbenchmark-dev
+          clang clang-tidy cppcheck fonts-dejavu-core)
+if [ "${VARNEL_DEPS_EXTRA:-}" != "" ]; then
+  read -r -a extra <<<"$VARNEL_DEPS_EXTRA"
+  packages+=("${extra[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -2,52 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace varnel::output {
 namespace {
 
-struct Tables {
-  model::Table n1{}, n2{};
-  Tables() {
-    // Every cell distinct and recognisable: channel c of point i in file f.
-    for (int i = 0; i <= model::kLastPoint; ++i)
-      for (int c = 0; c < 3; ++c) {
-        n1[static_cast<size_t>(i)][static_cast<size_t>(c)] = i + 0.1 * (c + 1);
-        n2[static_cast<size_t>(i)][static_cast<size_t>(c)] = -(i + 0.1 * (c + 1));
-      }
-  }
-};
-
-size_t lineCount(const std::string& s) {
-  size_t n = 0;
-  for (size_t at = s.find("\r\n"); at != std::string::npos; at = s.find("\r\n", at + 2)) ++n;
-  return n;
-}
-
-TEST(NormExport, HeaderThenLeftRightDeltaOfEachFile) {
-  const Tables t;
-  EXPECT_EQ(exportText("/a/one.txt", "b,\"2\".txt", t.n1, t.n2, 7, 8),
-            "\"/a/one.txt\",,,\"b,\"2\".txt\"\r\n"
-            "7.2,7.3,7.1,-7.2,-7.3,-7.1\r\n"
-            "8.2,8.3,8.1,-8.2,-8.3,-8.1\r\n");
-}
-
-TEST(NormExport, LineCountFollowsTheRange) {
-  const Tables t;
-  const std::string all = exportText("x", "y", t.n1, t.n2, 0, 500);
-  EXPECT_EQ(lineCount(all), 502u);
-  EXPECT_EQ(all.substr(all.size() - 2), "\r\n");
-  EXPECT_NE(all.find("\r\n500.2,500.3,500.1,-500.2,-500.3,-500.1\r\n"), std::string::npos);
-  EXPECT_EQ(exportText("x", "y", t.n1, t.n2, 100, 100), "\"x\",,,\"y\"\r\n100.2,100.3,100.1,-100.2,-100.3,-100.1\r\n");
-  EXPECT_EQ(exportText("x", "y", t.n1, t.n2, 101, 100), "\"x\",,,\"y\"\r\n");
-  // Outside the tables nothing is read or written.
-  EXPECT_EQ(lineCount(exportText("x", "y", t.n1, t.n2, -5, 600)), 502u);
-}
-
-TEST(NormExport, NumbersUseTheGeneralTextFormat) {
+TEST(NormExport, HeaderColumnsAndRange) {
   model::Table a{}, b{};
-  a[0] = {2.0 / 3.0, 0.5, -0.25};
-  b[0] = {0.00001, 1e16, 229.6};
-  EXPECT_EQ(exportText("", "", a, b, 0, 0), "\"\",,,\"\"\r\n0.5,-0.25,0.666666666666667,1E+16,229.6,1E-05\r\n");
+  for (int i = 0; i <= model::kLastPoint; ++i) a[size_t(i)] = {i + 0.1, i + 0.2, i + 0.3};
+  b[7] = {0.00001, 1e16, 2.0 / 3.0};
+  EXPECT_EQ(exportText("/a/one.txt", "b,\"2\".txt", a, b, 7, 8),
+            "\"/a/one.txt\",,,\"b,\"2\".txt\"\r\n"
+            "7.2,7.3,7.1,1E+16,0.666666666666667,1E-05\r\n"
+            "8.2,8.3,8.1,0,0,0\r\n");
+  const auto lines = [&](int lo, int hi) {
+    const std::string s = exportText("x", "y", a, b, lo, hi);
+    EXPECT_EQ(s.substr(s.size() - 2), "\r\n");
+    return std::count(s.begin(), s.end(), '\n');
+  };
+  EXPECT_EQ(lines(0, 500), 502);
+  EXPECT_EQ(lines(100, 100), 2);
+  EXPECT_EQ(lines(101, 100), 1);
+  EXPECT_EQ(lines(-5, 600), 502);  // nothing is read outside the tables
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+#include "app/qt/dialogs.hpp"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace varnel::qt {
+
+namespace {
+
+// The scan and result files are named in any letter case (they often come
+// from systems that ignore it): a typed "scan" that became "scan.TXT" finds
+// "scan.txt" when that is the only file it can mean.
+QString existingInAnyCase(const QString& path) {
+  const QFileInfo info(path);
+  if (info.exists()) return path;
+  QString found;
+  const QDir dir = info.absoluteDir();
+  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+    if (name.compare(info.fileName(), Qt::CaseInsensitive) != 0) continue;
+    if (!found.isEmpty()) return path;  // ambiguous: keep what was typed
+    found = dir.filePath(name);
+  }
+  return found.isEmpty() ? path : found;
+}
+
+}  // namespace
+
+QStringList FileDialog::nameFilters(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+  QStringList result;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString description = parts[i].trimmed();
+    const QString patterns = parts[i + 1].trimmed().replace(QLatin1Char(';'), QLatin1Char(' '));
+    if (description.contains(QLatin1Char('(') + patterns + QLatin1Char(')')))
+      result << description;
+    else
+      result << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  if (result.isEmpty()) result << QStringLiteral("All Files (*)");
+  return result;
+}
+
+std::string FileDialog::ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) {
+  const bool open = kind == app::DialogKind::Open;
+  QFileDialog dialog(parent_, open ? QStringLiteral("Open") : QStringLiteral("Save As"));
+  // Qt's own dialog, so the filter's letter case and the typed-name rules
+  // below hold on every desktop.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(nameFilters(filter));
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  dialog.setDefaultSuffix(QStringLiteral("TXT"));
+
+  const QFileInfo preset(QString::fromStdString(defaultName));
+  if (preset.path() != QStringLiteral("."))
+    dialog.setDirectory(preset.absolutePath());
+  else if (!folder_.isEmpty())
+    dialog.setDirectory(folder_);
+  dialog.selectFile(preset.fileName());
+
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return {};
+  QString path = chosen.first();
+  if (open) path = existingInAnyCase(path);
+  folder_ = QFileInfo(path).absolutePath();
+  return QDir::toNativeSeparators(path).toStdString();
+}
+
+void MessageBox::show(const std::string& text, const std::string& title) {
+  QMessageBox box(parent_);
+  box.setIcon(QMessageBox::NoIcon);
+  box.setTextFormat(Qt::PlainText);
+  box.setText(QString::fromStdString(text));
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setStandardButtons(QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+}  // namespace varnel::qt

@@ -1,0 +1,38 @@
+#pragma once
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "app/dialogs.hpp"
+
+namespace varnel::qt {
+
+// The file-name dialog: the form's filter text ("Description|*.ext|...")
+// becomes Qt name filters matched in any letter case, the default name is
+// preselected, and a name typed without extension gets ".TXT". Open accepts
+// any typed name (the loader reports a missing file); Save asks before
+// replacing a file. Cancel gives "".
+class FileDialog : public app::FileDialog {
+ public:
+  void setParent(QWidget* parent) { parent_ = parent; }
+  std::string ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) override;
+
+  // "Data Files (*.txt)|*.txt" -> "Data Files (*.txt)"; one filter per pair.
+  static QStringList nameFilters(const std::string& filter);
+
+ private:
+  QPointer<QWidget> parent_;
+  QString folder_;  // where the user last chose a file
+};
+
+// A modal box with the text, the title, one OK button and no icon.
+class MessageBox : public app::MessageBox {
+ public:
+  void setParent(QWidget* parent) { parent_ = parent; }
+  void show(const std::string& text, const std::string& title) override;
+
+ private:
+  QPointer<QWidget> parent_;
+};
+
+}  // namespace varnel::qt

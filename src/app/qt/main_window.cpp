@@ -1,0 +1,260 @@
+#include "app/qt/main_window.hpp"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <cmath>
+
+#include "app/qt/chart_view.hpp"
+#include "app/qt/value_bar.hpp"
+
+namespace varnel::qt {
+
+namespace {
+
+QColor colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | rgb)); }
+
+// The table gives point sizes for a 96-dpi screen; pixel sizes keep the
+// texts inside their fixed boxes whatever the screen's dpi. The boxes were
+// laid out for a small, narrow face: today's sans faces look as large at 90 %
+// of the pixel size (their lower case is taller), and a face wider than about
+// 0.46 em a character is condensed to that, or "Degrees C" and "Calc Now"
+// would not fit.
+QFont fontFor(double points) {
+  QFont font;
+  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                    QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
+  font.setStyleHint(QFont::SansSerif);
+  const int pixels = static_cast<int>(std::lround(0.9 * points * 96.0 / 72.0));
+  font.setPixelSize(pixels);
+  const QString sample = QStringLiteral("Degrees C");
+  const int wanted = static_cast<int>(0.46 * pixels * static_cast<double>(sample.size()));
+  for (int stretch = 100; stretch > 70 && QFontMetrics(font).horizontalAdvance(sample) > wanted; stretch -= 2)
+    font.setStretch(stretch - 2);
+  return font;
+}
+
+// Push buttons do not wrap their captions; break them at blanks where two
+// lines fit, as the small square "Calc Now" buttons need.
+QString wrapped(const QString& text, const QFont& font, int width, int height) {
+  const QFontMetrics metrics(font);
+  if (metrics.horizontalAdvance(text) <= width || height < 2 * metrics.lineSpacing()) return text;
+  const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  QString result, line;
+  for (const QString& word : words) {
+    const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+    if (!line.isEmpty() && metrics.horizontalAdvance(candidate) > width) {
+      result += line + QLatin1Char('\n');
+      line = word;
+    } else {
+      line = candidate;
+    }
+  }
+  return result + line;
+}
+
+// Some labels reach under the boxes placed over their right end ("Slope
+// Comparison" under its first result box); their text wraps before them.
+int coveredRight(const app::ControlSpec& label) {
+  const QRect area(label.x, label.y, label.w, label.h);
+  int right = 0;
+  for (const app::ControlSpec& other : app::controls()) {
+    if (other.kind == app::Kind::Label || other.kind == app::Kind::Frame || other.x <= label.x) continue;
+    const QRect overlap = area.intersected(QRect(other.x, other.y, other.w, other.h));
+    if (overlap.width() > 2 && overlap.height() > 2) right = std::max(right, area.right() + 1 - other.x);
+  }
+  return right;
+}
+
+constexpr int kButtonPadding = 6;  // frame and margin of a push button, both sides together
+
+}  // namespace
+
+QString MainWindow::controlName(std::string_view name, int index) {
+  QString result = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  if (index >= 0) result += QLatin1Char('(') + QString::number(index) + QLatin1Char(')');
+  return result;
+}
+
+MainWindow::MainWindow(app::Form& form, QWidget* parent) : QMainWindow(parent), form_(form) {
+  setWindowTitle(QString::fromUtf8(app::kCaption));
+
+  fileMenu_ = menuBar()->addMenu(QString::fromUtf8(app::kMenuCaption));
+  fileMenu_->setObjectName(QStringLiteral("file"));
+  for (const app::MenuItem& item : app::menuItems()) {
+    QAction* action = fileMenu_->addAction(QString::fromUtf8(item.caption));
+    action->setObjectName(QString::fromUtf8(item.name));
+    const char* name = item.name;
+    connect(action, &QAction::triggered, this, [this, name] { forward([this, name] { form_.click(name); }); });
+  }
+
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  client->setFixedSize(app::kClientWidth, app::kClientHeight);
+  QPalette palette = client->palette();
+  palette.setColor(QPalette::Window, colour(app::kWindowBackground));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  client->setPalette(palette);
+  client->setAutoFillBackground(true);
+  setCentralWidget(client);
+
+  for (const app::ControlSpec& spec : app::controls()) controls_.push_back({&spec, build(spec, client)});
+  // Frames only group: the controls drawn over them keep their own places.
+  for (const Bound& c : controls_)
+    if (c.spec->kind == app::Kind::Frame) c.widget->lower();
+
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  refresh();
+}
+
+QWidget* MainWindow::build(const app::ControlSpec& spec, QWidget* parent) {
+  const char* name = spec.name;
+  const int index = spec.index;
+  QWidget* widget = nullptr;
+  switch (spec.kind) {
+    case app::Kind::Label: {
+      auto* label = new QLabel(parent);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(true);
+      label->setTextFormat(Qt::PlainText);
+      label->setContentsMargins(0, 0, coveredRight(spec), 0);
+      widget = label;
+      break;
+    }
+    case app::Kind::TextBox: {
+      auto* box = new QLineEdit(parent);
+      box->setAlignment(spec.alignRight ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
+      box->setReadOnly(spec.readOnly);
+      // Boxes only the program writes take no keyboard focus.
+      if (spec.readOnly) box->setFocusPolicy(Qt::NoFocus);
+      // A click on a box that has a click handler (the file names) runs it.
+      box->installEventFilter(this);
+      connect(box, &QLineEdit::textEdited, this, [this, name, index](const QString& typed) {
+        forward([&] {
+          if (std::string* text = form_.text(name, index)) *text = typed.toStdString();
+        });
+      });
+      widget = box;
+      break;
+    }
+    case app::Kind::Button: {
+      auto* button = new QPushButton(parent);
+      button->setAutoDefault(false);
+      connect(button, &QPushButton::clicked, this,
+              [this, name, index] { forward([this, name, index] { form_.click(name, index); }); });
+      widget = button;
+      break;
+    }
+    case app::Kind::Frame:
+      widget = new QGroupBox(parent);
+      break;
+    case app::Kind::ScrollBar: {
+      auto* bar = new ValueBar(parent);
+      connect(bar, &ValueBar::moved, this, [this, name](int v) {
+        forward([this, name, v] {
+          if (app::ScrollBar* formBar = form_.scrollBar(name)) formBar->setValue(v);
+        });
+      });
+      widget = bar;
+      break;
+    }
+    case app::Kind::Chart:
+      widget = chart_ = new ChartView(form_.Picture1, parent);
+      break;
+  }
+  widget->setObjectName(controlName(name, index));
+  widget->setGeometry(spec.x, spec.y, spec.w, spec.h);
+  widget->setFont(fontFor(spec.fontPt));
+  if (spec.kind != app::Kind::ScrollBar && spec.kind != app::Kind::Chart) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour(spec.fg));
+    palette.setColor(QPalette::ButtonText, colour(spec.fg));
+    palette.setColor(QPalette::Text, colour(spec.fg));
+    palette.setColor(QPalette::Button, colour(spec.bg));
+    if (spec.kind == app::Kind::TextBox) palette.setColor(QPalette::Base, colour(spec.bg));
+    widget->setPalette(palette);
+  }
+  return widget;
+}
+
+QWidget* MainWindow::control(std::string_view name, int index) const {
+  for (const Bound& c : controls_)
+    if (name == c.spec->name && index == c.spec->index) return c.widget;
+  return nullptr;
+}
+
+void MainWindow::forward(const std::function<void()>& event) {
+  event();
+  refresh();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    for (const Bound& c : controls_) {
+      if (c.widget != watched) continue;
+      if (!form_.click(c.spec->name, c.spec->index)) break;
+      refresh();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::refresh() {
+  for (const Bound& c : controls_) showControl(c);
+}
+
+void MainWindow::showControl(const Bound& c) {
+  const app::ControlSpec& spec = *c.spec;
+
+  QString text;
+  if (const std::string* live = form_.text(spec.name, spec.index))
+    text = QString::fromStdString(*live);
+  else
+    text = QString::fromUtf8(spec.text);
+
+  switch (spec.kind) {
+    case app::Kind::Label: {
+      auto* label = static_cast<QLabel*>(c.widget);
+      if (label->text() != text) label->setText(text);
+      break;
+    }
+    case app::Kind::TextBox: {
+      auto* box = static_cast<QLineEdit*>(c.widget);
+      // Untouched when unchanged, so typing keeps its cursor; a new text is
+      // shown from its start.
+      if (box->text() != text) {
+        box->setText(text);
+        box->setCursorPosition(0);
+      }
+      break;
+    }
+    case app::Kind::Button: {
+      auto* button = static_cast<QPushButton*>(c.widget);
+      const QString caption = wrapped(text, button->font(), spec.w - kButtonPadding, spec.h);
+      if (button->text() != caption) button->setText(caption);
+      break;
+    }
+    case app::Kind::Frame: {
+      auto* frame = static_cast<QGroupBox*>(c.widget);
+      if (frame->title() != text) frame->setTitle(text);
+      break;
+    }
+    case app::Kind::ScrollBar:
+      if (const app::ScrollBar* bar = form_.scrollBar(spec.name)) static_cast<ValueBar*>(c.widget)->display(*bar);
+      break;
+    case app::Kind::Chart:
+      chart_->refresh();
+      break;
+  }
+}
+
+}  // namespace varnel::qt

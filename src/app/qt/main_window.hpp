@@ -1,0 +1,58 @@
+#pragma once
+// The calculator's window in Qt Widgets: a thin view over app::Form.
+// Every control is built from the table in app/layout.hpp and named after
+// it ("Pntnum(1)", "VScroll2", see controlName()). Clicks, bar moves by the
+// user and typing are forwarded to the form, and after each of them every
+// widget is refreshed from the form with its signals blocked, so showing a
+// value never runs a handler. All behaviour lives in the form.
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "app/form.hpp"
+#include "app/layout.hpp"
+
+class QMenu;
+
+namespace varnel::qt {
+
+class ChartView;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(app::Form& form, QWidget* parent = nullptr);
+
+  // Shows what the form holds now: texts, captions, bars and the chart.
+  void refresh();
+
+  QMenu* fileMenu() const { return fileMenu_; }
+  ChartView* chart() const { return chart_; }
+  QWidget* control(std::string_view name, int index = -1) const;
+
+  // The object name of a control's widget: "Label3", "Filename(1)".
+  static QString controlName(std::string_view name, int index = -1);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Bound {
+    const app::ControlSpec* spec;
+    QWidget* widget;
+  };
+
+  QWidget* build(const app::ControlSpec& spec, QWidget* parent);
+  void forward(const std::function<void()>& event);
+  void showControl(const Bound& control);
+
+  app::Form& form_;
+  std::vector<Bound> controls_;
+  QMenu* fileMenu_ = nullptr;
+  ChartView* chart_ = nullptr;
+};
+
+}  // namespace varnel::qt

@@ -1,0 +1,26 @@
+#pragma once
+#include <optional>
+
+#include "model/tables.hpp"
+
+namespace varnel::calc {
+
+// Running sums of the one-pass Pearson formula; n is counted as a double.
+struct PearsonSums {
+  double n = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
+};
+
+// Sums over points lo..hi (both included) of x = a(i, channel) and
+// y = b(i, channel), added per point in the order Sxx, Sx, Syy, Sy, Sxy, n.
+// An empty range (lo > hi) gives all zeros.
+PearsonSums pearsonSums(const model::Table& a, const model::Table& b, int channel, int lo, int hi);
+
+// r = (Sxy n - Sx Sy) / sqrt((n Sxx - Sx Sx) (n Syy - Sy Sy)); no value when
+// that root is not positive: an empty range, a single point, a constant
+// series.
+std::optional<double> pearson(const PearsonSums& s);
+
+// Pearson's r of channel `channel` of a against b over points lo..hi.
+std::optional<double> correlation(const model::Table& a, const model::Table& b, int channel, int lo, int hi);
+
+}  // namespace varnel::calc

@@ -1,0 +1,292 @@
+// varnel-batch against the window logic driven by hand: the same actions
+// must give the same files, the same chart and the same messages.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QImage>
+#include <QString>
+#include <sstream>
+
+#include "batch/batch_run.hpp"
+#include "support/scripted.hpp"
+
+namespace varnel::test {
+namespace {
+
+using batch::Steps;
+
+std::string example(const std::string& name) { return std::string(VARNEL_SOURCE_DIR) + "/examples/" + name; }
+
+std::vector<std::string> words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> w;
+  for (std::string s; in >> s;) w.push_back(s);
+  return w;
+}
+
+// What a user does in the window for these steps, click by click.
+void actLikeAUser(FormFixture& f, const std::string& scan1, const std::string& scan2, const Steps& s) {
+  auto& form = f.form;
+  f.load(1, scan1);
+  f.load(2, scan2);
+  if (s.lower) form.VScroll1.setValue(*s.lower);
+  if (s.upper) form.VScroll2.setValue(*s.upper);
+  for (int ch : s.smooth) {
+    form.LineButton_Click(ch);
+    form.Smoothbutton_Click();
+  }
+  if (s.shift1) {
+    form.VScroll3.setValue(*s.shift1);
+    form.Shift1_Click();
+  }
+  if (s.shift2) {
+    form.VScroll3.setValue(*s.shift2);
+    form.Shift2_Click();
+  }
+  if (s.channel) form.LineButton_Click(*s.channel);
+  if (s.threshold) form.Threshold.Text = *s.threshold;
+  form.CalcArea_Click();
+  form.CalcSlope_Click();
+  form.CalcCorrelation_Click();
+  form.Quil_Tesk_Click();
+  if (s.slopes) form.SlopeChart_Click();
+}
+
+struct BatchRun {
+  int status;
+  std::string out, err;
+};
+
+BatchRun runBatch(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = batch::run(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+struct Scenario {
+  const char* scan1;
+  const char* scan2;
+  const char* options;
+};
+
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.scan1 << " " << s.scan2 << " " << s.options; }
+
+class SameAsTheWindow : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(SameAsTheWindow, FilesChartAndResults) {
+  const Scenario& sc = GetParam();
+  const batch::ParsedArguments parsed = batch::parseArguments(words(std::string("a b ") + sc.options));
+  ASSERT_TRUE(parsed.ok()) << parsed.error;
+  const Steps& steps = parsed.options.steps;
+
+  ScratchDir out;
+  const batch::Comparison c{example(sc.scan1), example(sc.scan2), out.file("r.txt"), out.file("n.txt"),
+                            out.file("c.png")};
+  const batch::Outcome o = batch::runComparison(c, steps);
+  ASSERT_TRUE(o.ok) << o.messages.front();
+
+  FormFixture f;
+  actLikeAUser(f, example(sc.scan1), example(sc.scan2), steps);
+  ASSERT_TRUE(f.messages.shown.empty()) << f.messages.shown.front().text;
+  EXPECT_EQ(o.results, batch::resultTexts(f.form));
+  EXPECT_FALSE(o.results[4][2].empty());  // every calculation ran
+
+  f.dialog.answers = {f.dir.file("r.txt"), f.dir.file("n.txt")};
+  f.form.filesave_Click();
+  f.form.normexport_Click();
+  EXPECT_EQ(readAll(out.file("r.txt")), readAll(f.dir.file("r.txt")));
+  EXPECT_EQ(readAll(out.file("n.txt")), readAll(f.dir.file("n.txt")));
+
+  QImage png(QString::fromStdString(out.file("c.png")));
+  ASSERT_EQ(png.width(), 287);
+  ASSERT_EQ(png.height(), 500);
+  int differing = 0;
+  for (int y = 0; y < 500; ++y)
+    for (int x = 0; x < 287; ++x) differing += (png.pixel(x, y) & 0xffffffu) != f.form.Picture1.pixel(x, y);
+  EXPECT_EQ(differing, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, SameAsTheWindow,
+    ::testing::Values(Scenario{"back_visit1.txt", "back_visit2.txt", ""},
+                      Scenario{"back_visit2.txt", "other_back.txt",
+                               "--lower 50 --upper 300 --smooth right --smooth right --smooth delta "
+                               "--channel delta --threshold 0.05"},
+                      Scenario{"short_scan.txt", "back_visit1.txt",
+                               "--shift1 10 --channel right --threshold=0.25 --slopes"},
+                      Scenario{"back_visit1.txt", "short_scan.txt", "--lower 5 --shift2 3 --smooth left"}));
+
+TEST(BatchOptions, AFullCommandLine) {
+  const auto p = batch::parseArguments(words(
+      "x.txt --lower 7 --upper=300 --smooth left --smooth delta --shift1 0 --shift2 100 --channel right "
+      "--threshold -2e-1 --slopes --results r --export e --chart c.png y.txt"));
+  ASSERT_TRUE(p.ok()) << p.error;
+  const auto& o = p.options;
+  EXPECT_EQ(o.scan1, "x.txt");
+  EXPECT_EQ(o.scan2, "y.txt");
+  EXPECT_EQ(o.steps.lower, 7);
+  EXPECT_EQ(o.steps.upper, 300);
+  EXPECT_EQ(o.steps.smooth, (std::vector<int>{1, 0}));
+  EXPECT_EQ(o.steps.shift1, 0);
+  EXPECT_EQ(o.steps.shift2, 100);
+  EXPECT_EQ(o.steps.channel, 2);
+  EXPECT_EQ(o.steps.threshold, "-2e-1");
+  EXPECT_TRUE(o.steps.slopes);
+  EXPECT_EQ(o.chart, "c.png");
+
+  const auto pairs = batch::parseArguments(words("--pairs l.csv --outputs chart,results"));
+  ASSERT_TRUE(pairs.ok()) << pairs.error;
+  EXPECT_TRUE(pairs.options.outputs.chart && pairs.options.outputs.results && !pairs.options.outputs.exportData);
+}
+
+TEST(BatchOptions, BadCommandLinesAreRefusedBeforeAnythingRuns) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a b --lower 226", "--lower: \"226\" is not a whole number from 0 to 225"},
+      {"a b --upper 79", "from 80 to 500"},
+      {"a b --shift1 1.5", "--shift1: \"1.5\""},
+      {"a b --channel middle", "is not one of left, delta, right"},
+      {"a b --threshold 0.1x", "--threshold: \"0.1x\" is not a number"},
+      {"a b --frobnicate", "unknown option --frobnicate"},
+      {"a b --results", "--results needs a value"},
+      {"a b --slopes=1", "takes no value"},
+      {"a", "two scan files are needed"},
+      {"a b c", "two scan files are needed"},
+      {"a b --outputs results", "--outputs goes with --pairs"},
+      {"--pairs l.csv --results r", "use --outputs"},
+      {"--pairs l.csv --outputs results,pdf", "\"pdf\" is not one of"},
+      {"--pairs l.csv a", "not from the command line"},
+  };
+  for (const auto& [line, expected] : cases) {
+    const BatchRun r = runBatch(words(line));
+    EXPECT_EQ(r.status, 2) << line;
+    EXPECT_EQ(r.out, "") << line;
+    EXPECT_EQ(r.err.rfind("varnel-batch: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(expected), std::string::npos) << line << " -> " << r.err;
+  }
+}
+
+// A failing comparison prints what the window shows, exits 1, and writes
+// nothing the user did not already have.
+TEST(BatchFailures, MessagesAreTheWindowsOwn) {
+  ScratchDir d;
+  const std::string good = example("back_visit1.txt");
+  const std::string malformed = d.write("bad.txt", "35.1,35.0\r\n35.2,abc\r\n");
+  const std::string missing = d.file("missing.txt");
+  const std::string results = d.file("r.txt");
+
+  for (const std::string& scan : {malformed, missing}) {
+    FormFixture f;
+    f.load(1, good);
+    f.load(2, scan);
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    const BatchRun r = runBatch({good, scan, "--results", results});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Error: " + f.messages.shown[0].text + "\n");
+    EXPECT_FALSE(std::filesystem::exists(results));
+  }
+
+  // The results file's folder is missing: the export after it is not written
+  // either, and an existing export keeps its content.
+  const std::string exported = d.write("n.txt", "keep me");
+  const BatchRun r = runBatch({good, example("back_visit2.txt"), "--results", d.file("no/such/r.txt"), "--export", exported});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("Error: Cannot write the results file \"" + d.file("no/such/r.txt") + "\": ", 0), 0u) << r.err;
+  EXPECT_EQ(readAll(exported), "keep me");
+
+  const BatchRun over = runBatch({good, malformed, "--export", malformed});
+  EXPECT_EQ(over.status, 1);
+  EXPECT_NE(over.err.find("would replace File 2"), std::string::npos) << over.err;
+  EXPECT_EQ(readAll(malformed), "35.1,35.0\r\n35.2,abc\r\n");
+
+  // A refused shift stops the comparison before its results are written.
+  const BatchRun shift = runBatch({good, example("back_visit2.txt"), "--shift2", "1", "--results", results});
+  EXPECT_EQ(shift.status, 1);
+  EXPECT_NE(shift.err.find("Error: Cannot shift File 2 by 1"), std::string::npos) << shift.err;
+  EXPECT_FALSE(std::filesystem::exists(results));
+}
+
+TEST(BatchPairs, ABadPairDoesNotStopTheOthers) {
+  ScratchDir d;
+  const std::string v1 = example("back_visit1.txt"), v2 = example("back_visit2.txt"), ob = example("other_back.txt");
+  const std::string list = d.write("pairs.csv", "scan1,scan2,stem\r\n"
+                                                "# visits of one back\r\n" +
+                                                    v1 + "," + v2 + "," + d.file("a") + "\r\n" + v1 + "," +
+                                                    d.file("gone.txt") + "," + d.file("b") + "\r\n" +
+                                                    "only-one-field\r\n"
+                                                    "\r\n\"" +
+                                                    ob + "\" , " + v1 + "\n");
+  const BatchRun r = runBatch({"--pairs", list, "--summary", d.file("sum.csv"), "--outputs", "results,export,chart",
+                          "--channel", "delta"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(list + ":4: Error: Cannot load the scan \"" + d.file("gone.txt") + "\""), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find(list + ":5: Error: "), std::string::npos) << r.err;
+
+  const std::string sum = readAll(d.file("sum.csv"));
+  std::vector<std::string> rows;
+  for (std::size_t at = 0, end; (end = sum.find('\n', at)) != std::string::npos; at = end + 1)
+    rows.push_back(sum.substr(at, end - at));
+  ASSERT_EQ(rows.size(), 5u) << sum;
+  EXPECT_EQ(rows[0].substr(0, 56), "line,scan1,scan2,stem,status,message,Area Ratio Lft,Area");
+  EXPECT_EQ(rows[1].rfind("3," + v1 + "," + v2 + "," + d.file("a") + ",ok,,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[2].rfind("4,", 0), 0u);
+  EXPECT_NE(rows[2].find(",failed,\"Cannot load the scan"), std::string::npos) << rows[2];
+  EXPECT_EQ(rows[3].rfind("5,only-one-field,,,failed,", 0), 0u) << rows[3];
+  EXPECT_EQ(rows[4].rfind("7," + ob + "," + v1 + ",,ok,,", 0), 0u) << rows[4];
+
+  // The good pair wrote what one comparison of the command line writes.
+  const BatchRun one = runBatch({v1, v2, "--channel", "delta", "--results", d.file("one_r.txt"), "--export",
+                            d.file("one_n.txt"), "--summary", d.file("one.csv")});
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(readAll(d.file("a_results.txt")), readAll(d.file("one_r.txt")));
+  EXPECT_EQ(readAll(d.file("a_norm.txt")), readAll(d.file("one_n.txt")));
+  EXPECT_TRUE(std::filesystem::exists(d.file("a.png")));
+  EXPECT_FALSE(std::filesystem::exists(d.file("b_results.txt")));
+  const std::string oneRow = readAll(d.file("one.csv"));
+  EXPECT_EQ(oneRow.substr(oneRow.find(",ok,")), rows[1].substr(rows[1].find(",ok,")) + "\n");
+}
+
+TEST(BatchPairs, QuotedFieldsAndTheOptionalHeader) {
+  const auto lines = batch::readPairLines("SCAN1,SCAN2\n\"a,b.txt\",\"say \"\"hi\"\"\" ,  s  \n\"open,x\n");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].line, 2);
+  EXPECT_EQ(lines[0].fields, (std::vector<std::string>{"a,b.txt", "say \"hi\"", "s"}));
+  EXPECT_TRUE(lines[1].fields.empty());  // unterminated quote
+  EXPECT_EQ(batch::csvField("a \"b\", c"), "\"a \"\"b\"\", c\"");
+}
+
+// The installed program itself, once.
+TEST(BatchProgram, RunsFromTheCommandLine) {
+  ScratchDir d;
+  const std::string exe = VARNEL_BATCH_EXE;
+  const auto sh = [&](const std::string& args) {
+    const int s = std::system((exe + " " + args + " >" + d.file("out") + " 2>" + d.file("err")).c_str());
+    return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+  };
+  EXPECT_EQ(sh("--help"), 0);
+  EXPECT_NE(readAll(d.file("out")).find("--pairs LIST.csv"), std::string::npos);
+
+  EXPECT_EQ(sh(example("back_visit1.txt") + " " + example("other_back.txt") + " --lower 12 --channel right --results " +
+               d.file("r.txt")),
+            0)
+      << readAll(d.file("err"));
+  Steps steps;
+  steps.lower = 12;
+  steps.channel = 2;
+  FormFixture f;
+  actLikeAUser(f, example("back_visit1.txt"), example("other_back.txt"), steps);
+  const auto boxes = batch::resultTexts(f.form);
+  EXPECT_NE(readAll(d.file("out")).find("Correlation       " + boxes[2][1]), std::string::npos)
+      << readAll(d.file("out"));
+  f.dialog.answers = {f.dir.file("r.txt")};
+  f.form.filesave_Click();
+  EXPECT_EQ(readAll(d.file("r.txt")), readAll(f.dir.file("r.txt")));
+
+  EXPECT_EQ(sh("--lower"), 2);
+  EXPECT_EQ(readAll(d.file("err")), "varnel-batch: --lower needs a value\nTry 'varnel-batch --help'.\n");
+}
+
+}  // namespace
+}  // namespace varnel::test

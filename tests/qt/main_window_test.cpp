@@ -1,0 +1,216 @@
+// The Qt window over the form: widgets where the table puts them, showing
+// what the form holds, and user input forwarded to the form's handlers.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <cmath>
+
+#include "app/qt/chart_view.hpp"
+#include "app/qt/main_window.hpp"
+#include "app/qt/value_bar.hpp"
+#include "qt/qt_support.hpp"
+#include "support/scripted.hpp"
+
+namespace varnel::test {
+namespace {
+
+using qt::MainWindow;
+using qt::ValueBar;
+
+std::string smallScan(int n, double phase) {
+  std::vector<std::pair<double, double>> r;
+  for (int i = 0; i < n; ++i) r.push_back({30 + 2 * std::sin(i / 30.0 + phase), 29 + std::cos(i / 40.0)});
+  return scanText(r);
+}
+
+struct Window : ::testing::Test, FormFixture {
+  static void SetUpTestSuite() { ensureApplication(); }
+  Window() { window.show(); }
+
+  template <class W>
+  W* get(const char* name, int index = -1) {
+    auto* w = window.findChild<W*>(MainWindow::controlName(name, index));
+    EXPECT_NE(w, nullptr) << name << "(" << index << ")";
+    return w;
+  }
+  QString shown(const char* name, int index = -1) {
+    QWidget* w = window.control(name, index);
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
+    if (auto* f = qobject_cast<QGroupBox*>(w)) return f->title();
+    return "?";
+  }
+  void loadBoth() {
+    loadText(1, "a.txt", smallScan(300, 0));
+    loadText(2, "b.txt", smallScan(350, 0.5));
+    window.refresh();
+  }
+  QImage chartPicture() { return window.chart()->grab().toImage(); }
+
+  MainWindow window{form};
+};
+
+TEST_F(Window, ControlsStandAtTheirPlacesWithTheStartUpTexts) {
+  EXPECT_EQ(window.windowTitle(), "Varnel Analysis");
+  EXPECT_EQ(window.centralWidget()->size(), QSize(632, 541));
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  for (const app::ControlSpec& c : app::controls()) {
+    QWidget* w = window.control(c.name, c.index);
+    ASSERT_NE(w, nullptr) << c.name;
+    EXPECT_EQ(w->parentWidget(), window.centralWidget()) << c.name;
+    EXPECT_EQ(w->geometry(), QRect(c.x, c.y, c.w, c.h)) << c.name << "(" << c.index << ")";
+  }
+  EXPECT_EQ(shown("Pntnum", 1), "0");
+  EXPECT_EQ(shown("Pntnum", 2), "0");
+  EXPECT_EQ(shown("Threshold"), "1");
+  EXPECT_EQ(get<ValueBar>("VScroll4")->barValue(), 100);
+  EXPECT_EQ(get<ValueBar>("VScroll2")->barValue(), 500);
+  EXPECT_EQ(shown("Filename", 1), "Text2");
+  EXPECT_EQ(shown("Filename", 2), "Text2");
+  EXPECT_EQ(shown("Label3"), "Scanning");
+  EXPECT_EQ(shown("Label13"), "Raw");
+  EXPECT_EQ(shown("MaxTemp", 1), "Degrees C");
+  EXPECT_EQ(shown("MinTemp", 2), "DegreesC");
+  EXPECT_EQ(shown("LineButton", 2), "Right Temp ");
+  EXPECT_EQ(shown("Frame2"), "Congruence Calculations");
+
+  auto* count = get<QLineEdit>("Pntnum", 1);
+  EXPECT_TRUE(count->isReadOnly());
+  EXPECT_TRUE(count->alignment() & Qt::AlignRight);
+  EXPECT_FALSE(get<QLineEdit>("Threshold")->isReadOnly());
+  const QPalette file1 = get<QLineEdit>("Filename", 1)->palette();
+  EXPECT_EQ(file1.color(QPalette::Text), QColor(255, 0, 0));
+  EXPECT_EQ(file1.color(QPalette::Base), QColor(64, 64, 64));
+}
+
+// The boxes are small and fixed: every start-up text must be readable whole.
+TEST_F(Window, StartUpTextsFitTheirBoxes) {
+  for (const app::ControlSpec& c : app::controls()) {
+    QWidget* w = window.control(c.name, c.index);
+    const QFontMetrics m(w->font());
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+      EXPECT_LE(m.horizontalAdvance(e->text()), c.w - 8) << c.name << "(" << c.index << ")";
+    } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+      for (const QString& line : b->text().split('\n')) {
+        EXPECT_LE(m.horizontalAdvance(line), c.w - 4) << c.name << "(" << c.index << ")";
+      }
+      EXPECT_LE(m.lineSpacing() * (b->text().count('\n') + 1), c.h) << c.name;
+    }
+  }
+}
+
+TEST_F(Window, MenuHasTheFiveItemsAndForwardsThem) {
+  ASSERT_EQ(window.menuBar()->actions().size(), 1);
+  EXPECT_EQ(window.menuBar()->actions()[0]->text(), "&File");
+  QStringList captions;
+  for (QAction* a : window.fileMenu()->actions()) captions << a->text();
+  EXPECT_EQ(captions, QStringList({"&Open File1", "&Open File2", "&Output Results", "&Export Normed Data", "&Exit"}));
+
+  int exits = 0;
+  form.onExit = [&] { ++exits; };
+  window.fileMenu()->actions()[1]->trigger();  // cancelled: asks, changes nothing
+  window.fileMenu()->actions()[4]->trigger();
+  ASSERT_EQ(dialog.calls.size(), 1u);
+  EXPECT_EQ(dialog.calls[0].kind, app::DialogKind::Open);
+  EXPECT_EQ(exits, 1);
+}
+
+TEST_F(Window, ButtonsAndFileNameBoxesReachTheForm) {
+  const std::string path = dir.write("scan2.txt", smallScan(200, 0));
+  dialog.answers.push_back(path);
+  click(get<QLineEdit>("Filename", 2), {5, 5});
+  ASSERT_EQ(dialog.calls.size(), 1u);
+  EXPECT_EQ(shown("Filename", 2), QString::fromStdString(path));
+  EXPECT_EQ(shown("Pntnum", 2), "199");
+  EXPECT_EQ(shown("Label3"), "Left Temp");  // File 2 ends on the Left Temp chart
+  EXPECT_EQ(shown("LineButton", 1), "Left Temp ON");
+
+  get<QPushButton>("ClearButton")->click();
+  const QImage cleared = chartPicture();
+  for (int y = 0; y < 500; ++y) ASSERT_EQ(cleared.pixel(144, y + 1), 0xFF000000u) << y;
+
+  get<QPushButton>("LineButton", 0)->click();
+  EXPECT_EQ(shown("Label3"), "Delta-T");
+  EXPECT_EQ(shown("LineButton", 0), "Delta-T ON");
+  EXPECT_EQ(shown("LineButton", 1), "Left Temp");
+}
+
+TEST_F(Window, BarsMovedByTheUserRunTheirHandlersARefreshDoesNot) {
+  auto* lower = get<ValueBar>("VScroll1");
+  int runs = 0, moves = 0;
+  const auto handler = form.VScroll1.Change;
+  form.VScroll1.Change = [&] { ++runs; handler(); };
+  QObject::connect(lower, &ValueBar::moved, [&] { ++moves; });
+
+  click(lower, {8, 3});  // the up arrow raises the cut-off
+  EXPECT_EQ(form.VScroll1.Value(), 1);
+  EXPECT_EQ(shown("LowerCutoff"), "1");
+  key(lower, Qt::Key_PageUp);
+  EXPECT_EQ(form.VScroll1.Value(), 11);
+  EXPECT_EQ(runs, 2);
+
+  form.VScroll1.setValue(40);  // the program moves the bar: one run, no echo
+  form.VScroll2.Min = 10;      // as a short file leaves it
+  window.refresh();
+  EXPECT_EQ(runs, 3);
+  EXPECT_EQ(moves, 2);
+  EXPECT_EQ(lower->barValue(), 40);
+  EXPECT_EQ(get<ValueBar>("VScroll2")->minimum(), 10);
+  EXPECT_EQ(shown("LowerCutoff"), "40");
+}
+
+TEST_F(Window, UpperBarHasItsLargerValueAtTheTop) {
+  auto* upper = get<ValueBar>("VScroll2");
+  const QRect atTop = upper->thumbRect();
+  EXPECT_LT(atTop.top(), 40);
+  form.VScroll2.setValue(80);
+  window.refresh();
+  const QRect atBottom = upper->thumbRect();
+  EXPECT_GT(atBottom.bottom(), upper->height() - 40);
+
+  drag(upper, atBottom.center(), atBottom.center() - QPoint(0, 200));  // drag up: larger
+  EXPECT_GT(form.VScroll2.Value(), 200);
+  EXPECT_EQ(shown("UpperCutoff"), QString::number(form.VScroll2.Value()));
+}
+
+TEST_F(Window, TypingChangesTheFormsTextOnly) {
+  auto* threshold = get<QLineEdit>("Threshold");
+  threshold->setFocus();
+  key(threshold, Qt::Key_End);
+  key(threshold, Qt::Key_Backspace);
+  for (QChar ch : QString("2.5")) key(threshold, 0, QString(ch));
+  EXPECT_EQ(form.Threshold.Text, "2.5");
+  EXPECT_EQ(threshold->cursorPosition(), 3);  // the refresh left the typing alone
+  EXPECT_EQ(form.VScroll4.Value(), 100);
+
+  key(get<QLineEdit>("Pntnum", 1), 0, "7");
+  EXPECT_EQ(form.Pntnum[1].Text, "0");
+}
+
+TEST_F(Window, ChartShowsTheSurfacePixelForPixel) {
+  loadBoth();
+  form.Picture1.line(0, 0, 286, 499, 13);  // drawn behind the view's back
+  window.refresh();
+  const QImage picture = chartPicture();
+  ASSERT_EQ(picture.size(), QSize(289, 502));
+  EXPECT_EQ(picture.pixel(0, 0), 0xFF808080u);  // border
+  int lit = 0;
+  for (int y = 0; y < 500; ++y)
+    for (int x = 0; x < 287; ++x) {
+      const std::uint32_t want = form.Picture1.pixel(x, y);
+      ASSERT_EQ(picture.pixel(x + 1, y + 1) & 0xFFFFFFu, want) << x << "," << y;
+      lit += want != 0;
+    }
+  EXPECT_GT(lit, 1000);
+  EXPECT_EQ(picture.pixel(287, 500) & 0xFFFFFFu, rgb(13));
+}
+
+}  // namespace
+}  // namespace varnel::test

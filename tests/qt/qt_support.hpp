@@ -1,0 +1,42 @@
+#pragma once
+// A QApplication for the offscreen tests, and user input sent the way Qt
+// delivers it.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace varnel::test {
+
+inline void ensureApplication() {
+  static int argc = 1;
+  static char name[] = "test_qt";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+}
+
+inline void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+  QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+inline void click(QWidget* w, QPoint at) {
+  mouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton);
+  mouse(w, QEvent::MouseButtonRelease, at, Qt::NoButton);
+}
+
+inline void drag(QWidget* w, QPoint from, QPoint to) {
+  mouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton);
+  mouse(w, QEvent::MouseMove, to, Qt::LeftButton);
+  mouse(w, QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+inline void key(QWidget* w, int k, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &release);
+}
+
+}  // namespace varnel::test

@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
   }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  QApplication::setStyle(QStringLiteral("Fusion"));  // as the program
 
   Answers dialog;
   Printed messages;

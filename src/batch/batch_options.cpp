@@ -51,7 +51,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
   Options& o = p.options;
   Steps& s = o.steps;
   std::vector<std::string> positional;
-  bool outputsGiven = false;
+  bool outputsGiven = false, jobsGiven = false;
   bool singleOutputGiven = false;
 
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -82,7 +82,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
 
     static const char* const valued[] = {"--lower",  "--upper",   "--channel", "--smooth",  "--shift1",
                                          "--shift2", "--threshold", "--results", "--export", "--chart",
-                                         "--pairs",  "--summary",  "--outputs"};
+                                         "--pairs",  "--summary",  "--outputs", "--jobs"};
     bool known = false;
     for (const char* v : valued) known = known || name == v;
     if (!known) return {o, "unknown option " + name};
@@ -124,6 +124,11 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
       error = path(o.pairs);
     } else if (name == "--summary") {
       error = path(o.summary);
+    } else if (name == "--jobs") {
+      jobsGiven = true;
+      std::optional<int> jobs;
+      error = number(1, 64, jobs);
+      if (jobs) o.jobs = *jobs;
     } else if (name == "--outputs") {
       outputsGiven = true;
       error = setOutputs(value, o.outputs);
@@ -136,6 +141,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     if (singleOutputGiven) return {o, "with --pairs, the files written are named by each pair's stem: use --outputs"};
   } else {
     if (outputsGiven) return {o, "--outputs goes with --pairs; name the files with --results, --export, --chart"};
+    if (jobsGiven) return {o, "--jobs goes with --pairs"};
     if (positional.size() != 2) return {o, "two scan files are needed, FILE1 and FILE2"};
     o.scan1 = positional[0];
     o.scan2 = positional[1];
@@ -203,6 +209,9 @@ Many comparisons:
                        none
                      (default: results,export)
   --summary PATH     write the summary CSV to PATH instead of standard output
+  --jobs N           run up to N comparisons at once, 1 to 64 (default: one
+                     per processor core); rows and messages still come in
+                     the order of LIST.csv
 
 The summary CSV has a header line, then one row per comparison: line (of
 LIST.csv), scan1, scan2, stem, status (ok or failed), message, and the fifteen

@@ -36,6 +36,7 @@ struct Options {
   std::string pairs;
   PairOutputs outputs;
   std::string summary;  // summary CSV; empty: standard output with --pairs, none without
+  int jobs = 0;  // comparisons run at once with --pairs; 0: as many as the machine has cores
   bool help = false;
 };
 

@@ -4,12 +4,16 @@
 #include <QSaveFile>
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <ostream>
 #include <sstream>
+#include <thread>
 
 #include "output/save_file.hpp"
 
@@ -174,42 +178,78 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
     }
   }
 
-  const bool toStdout = o.summary.empty();
-  std::string summary = summaryHeader();
-  if (toStdout) out << summary << std::flush;
-  bool allOk = true;
-  for (const PairLine& p : readPairLines(text.str())) {
-    const std::string where = o.pairs + ":" + std::to_string(p.line) + ": ";
+  // Every pair of the list, checked before anything runs.
+  struct Pair {
+    int line;
     Comparison c;
     std::string stem;
     Outcome outcome;
+    bool run = false;
+  };
+  std::vector<Pair> pairs;
+  for (const PairLine& p : readPairLines(text.str())) {
+    Pair& pair = pairs.emplace_back(Pair{p.line, {}, {}, {}});
+    Comparison& c = pair.c;
     const std::size_t n = p.fields.size();
     if ((n == 2 || n == 3) && !p.fields[0].empty() && !p.fields[1].empty()) {
       c.scan1 = p.fields[0];
       c.scan2 = p.fields[1];
-      stem = n == 3 ? p.fields[2] : "";
-      if (!stem.empty()) {
-        if (o.outputs.results) c.results = stem + "_results.txt";
-        if (o.outputs.exportData) c.exportPath = stem + "_norm.txt";
-        if (o.outputs.chart) c.chart = stem + ".png";
+      pair.stem = n == 3 ? p.fields[2] : "";
+      if (!pair.stem.empty()) {
+        if (o.outputs.results) c.results = pair.stem + "_results.txt";
+        if (o.outputs.exportData) c.exportPath = pair.stem + "_norm.txt";
+        if (o.outputs.chart) c.chart = pair.stem + ".png";
       }
-      if (const std::string why = clash({{"File 1", c.scan1}, {"File 2", c.scan2}, {"the list of pairs", o.pairs}},
-                                        {{"results file", c.results},
-                                         {"export file", c.exportPath},
-                                         {"chart image", c.chart},
-                                         {"summary", o.summary}});
-          !why.empty())
-        outcome.messages.push_back(why);
-      else
-        outcome = runComparison(c, o.steps);
+      const std::string why = clash({{"File 1", c.scan1}, {"File 2", c.scan2}, {"the list of pairs", o.pairs}},
+                                    {{"results file", c.results},
+                                     {"export file", c.exportPath},
+                                     {"chart image", c.chart},
+                                     {"summary", o.summary}});
+      if (why.empty()) pair.run = true;
+      else pair.outcome.messages.push_back(why);
     } else {
       if (n > 0) c.scan1 = p.fields[0];
       if (n > 1) c.scan2 = p.fields[1];
-      outcome.messages.push_back("This line is not \"scan1,scan2,stem\" with two scan files.");
+      pair.outcome.messages.push_back("This line is not \"scan1,scan2,stem\" with two scan files.");
     }
-    printMessages(err, where, outcome);
-    allOk = allOk && outcome.ok;
-    const std::string row = summaryRow(p.line, c, stem, outcome);
+  }
+
+  // Comparisons share nothing, so they run side by side; most of a pair's
+  // time goes to waiting for its files to reach the disk. Rows and messages
+  // are still given in the order of the list, each as soon as it and those
+  // before it are done.
+  std::mutex m;
+  std::condition_variable doneChanged;
+  std::vector<char> done(pairs.size(), 0);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i; (i = next++) < pairs.size();) {
+      if (pairs[i].run) pairs[i].outcome = runComparison(pairs[i].c, o.steps);
+      {
+        const std::lock_guard<std::mutex> lock(m);
+        done[i] = 1;
+      }
+      doneChanged.notify_all();
+    }
+  };
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t workers = std::min<std::size_t>(o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : cores, pairs.size());
+  std::vector<std::jthread> threads;
+  for (std::size_t t = 0; t < workers; ++t) threads.emplace_back(work);
+
+  const bool toStdout = o.summary.empty();
+  std::string summary = summaryHeader();
+  if (toStdout) out << summary << std::flush;
+  bool allOk = true;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    {
+      std::unique_lock<std::mutex> lock(m);
+      doneChanged.wait(lock, [&] { return done[i] != 0; });
+    }
+    const Pair& p = pairs[i];
+    printMessages(err, o.pairs + ":" + std::to_string(p.line) + ": ", p.outcome);
+    allOk = allOk && p.outcome.ok;
+    const std::string row = summaryRow(p.line, p.c, p.stem, p.outcome);
     if (toStdout) out << row << std::flush;
     else summary += row;
   }

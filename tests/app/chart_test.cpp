@@ -77,6 +77,8 @@ TEST(ComparisonChart, ShortFilePullsTheUpperCursorDown) {
   EXPECT_GE(red.front(), 500 - 299 - 1);  // the first reading, at height H - 299
   EXPECT_LE(red.front(), 500 - 299);
   EXPECT_EQ(red.back(), 499);  // point 0 at the bottom edge
+  // Curves are 2 pixels wide although the cursor handler (width 1) ran mid-drawing.
+  for (int y = 500 - 298; y <= 498; ++y) ASSERT_GE(f.Picture1.countInRow(y, rgb(12)), 2) << "row " << y;
   // The rising ramp runs from 10 % of the width at the bottom to 90 % at the top.
   EXPECT_TRUE(curveAt(f, 0.9 * kW, 299, 12));
   EXPECT_TRUE(curveAt(f, 0.1 * kW + 0.8 * kW / 299, 1, 12));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -88,6 +89,22 @@ TEST(ReadScan, RefusedWithLine) {
     EXPECT_FALSE(r.ok()) << c.what;
     EXPECT_EQ(r.errorLine, c.line) << c.what << ": " << r.error;
   }
+}
+
+TEST(ReadScan, LongButValidNumbersAreNumbers) {
+  // Exact decimal expansions, as some exporters write them.
+  char exact[128];
+  std::snprintf(exact, sizeof exact, "%.70f", 36.1);
+  const ScanRead r = readText(std::string(exact) + ",35.4\r\n");
+  EXPECT_TRUE(r.ok()) << r.error;
+  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(r.readings[0].left, 36.1);
+  const std::string tiny = "0." + std::string(330, '0') + "1";  // underflows to 0: still finite
+  EXPECT_TRUE(readText(tiny + ",1\r\n").ok());
+  // A binary blob with no separator is refused without being slurped whole.
+  const ScanRead blob = readText(std::string(1 << 20, '7') + "x,1\r\n");
+  EXPECT_FALSE(blob.ok());
+  EXPECT_EQ(blob.errorLine, 1);
 }
 
 TEST(ReadScan, StopsAfterReading501) {

@@ -1,11 +1,8 @@
-// The real file dialog and message box, answered the way a user would.
+// The real file dialog, answered the way a user would.
 #include <gtest/gtest.h>
 
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 #include <functional>
 
@@ -32,7 +29,6 @@ void whenShown(std::function<void(D*)> user) {
 }
 
 struct Dialogs : ::testing::Test {
-  static void SetUpTestSuite() { ensureApplication(); }
   qt::FileDialog files;
   ScratchDir dir;
 };
@@ -70,19 +66,6 @@ TEST_F(Dialogs, SaveAddsTheSuffixAndCancelGivesNothing) {
 
   whenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
   EXPECT_EQ(files.ask(app::DialogKind::Open, "Data Files (*.txt)|*.txt", dir.file("Untitled.txt")), "");
-}
-
-TEST_F(Dialogs, MessageBoxShowsTextTitleAndOneOkButton) {
-  qt::MessageBox box;
-  whenShown<QMessageBox>([](QMessageBox* m) {
-    EXPECT_EQ(m->text(), "Cannot load <scan>");
-    EXPECT_EQ(m->windowTitle(), "Error");
-    EXPECT_EQ(m->icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(m->buttons().size(), 1);
-    EXPECT_EQ(m->standardButtons(), QMessageBox::Ok);
-    m->button(QMessageBox::Ok)->click();
-  });
-  box.show("Cannot load <scan>", "Error");
 }
 
 }  // namespace

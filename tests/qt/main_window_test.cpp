@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <cmath>
 
 #include "app/qt/chart_view.hpp"
@@ -30,7 +32,6 @@ std::string smallScan(int n, double phase) {
 }
 
 struct Window : ::testing::Test, FormFixture {
-  static void SetUpTestSuite() { ensureApplication(); }
   Window() { window.show(); }
 
   template <class W>
@@ -96,7 +97,11 @@ TEST_F(Window, StartUpTextsFitTheirBoxes) {
     QWidget* w = window.control(c.name, c.index);
     const QFontMetrics m(w->font());
     if (auto* e = qobject_cast<QLineEdit*>(w)) {
-      EXPECT_LE(m.horizontalAdvance(e->text()), c.w - 8) << c.name << "(" << c.index << ")";
+      QStyleOptionFrame frame;
+      frame.initFrom(e);
+      frame.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, e);
+      const int inside = e->style()->subElementRect(QStyle::SE_LineEditContents, &frame, e).width();
+      EXPECT_LE(m.horizontalAdvance(e->text()), inside - 4) << c.name << "(" << c.index << ")";  // 2-px margins
     } else if (auto* b = qobject_cast<QPushButton*>(w)) {
       for (const QString& line : b->text().split('\n')) {
         EXPECT_LE(m.horizontalAdvance(line), c.w - 4) << c.name << "(" << c.index << ")";

@@ -1,19 +1,12 @@
 #pragma once
-// A QApplication for the offscreen tests, and user input sent the way Qt
-// delivers it.
+// User input sent to a widget the way Qt delivers it (the QApplication
+// comes from application.cpp).
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
 namespace varnel::test {
-
-inline void ensureApplication() {
-  static int argc = 1;
-  static char name[] = "test_qt";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
 
 inline void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
   QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,

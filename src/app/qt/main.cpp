@@ -8,6 +8,9 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // The controls stand at fixed pixel places; one style keeps frames and
+  // margins (and so what fits) the same on every desktop.
+  QApplication::setStyle(QStringLiteral("Fusion"));
   QApplication::setApplicationName(QStringLiteral("varnel"));
   QApplication::setApplicationDisplayName(QString::fromUtf8(varnel::app::kTitle));
 

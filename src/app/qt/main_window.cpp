@@ -25,7 +25,7 @@ QColor colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(0xFF
 // texts inside their fixed boxes whatever the screen's dpi. The boxes were
 // laid out for a small, narrow face: today's sans faces look as large at 90 %
 // of the pixel size (their lower case is taller), and a face wider than about
-// 0.46 em a character is condensed to that, or "Degrees C" and "Calc Now"
+// 0.48 em a character is condensed to that, or "Degrees C" and "Calc Now"
 // would not fit.
 QFont fontFor(double points) {
   QFont font;
@@ -35,7 +35,7 @@ QFont fontFor(double points) {
   const int pixels = static_cast<int>(std::lround(0.9 * points * 96.0 / 72.0));
   font.setPixelSize(pixels);
   const QString sample = QStringLiteral("Degrees C");
-  const int wanted = static_cast<int>(0.46 * pixels * static_cast<double>(sample.size()));
+  const int wanted = static_cast<int>(0.48 * pixels * static_cast<double>(sample.size()));
   for (int stretch = 100; stretch > 70 && QFontMetrics(font).horizontalAdvance(sample) > wanted; stretch -= 2)
     font.setStretch(stretch - 2);
   return font;
@@ -214,7 +214,7 @@ void MainWindow::refresh() {
 
 void MainWindow::showControl(const Bound& c) {
   const app::ControlSpec& spec = *c.spec;
-
+  const QSignalBlocker quiet(c.widget);
   QString text;
   if (const std::string* live = form_.text(spec.name, spec.index))
     text = QString::fromStdString(*live);

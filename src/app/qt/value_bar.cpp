@@ -15,7 +15,7 @@ ValueBar::ValueBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
 }
 
 void ValueBar::display(const app::ScrollBar& bar) {
-
+  const QSignalBlocker quiet(this);
   setRange(bar.Min, bar.Max);
   setSingleStep(bar.SmallChange);
   setPageStep(bar.LargeChange);

@@ -3,7 +3,6 @@
 // correlation, the slope comparison and the two-ratio method also draw the
 // channel on show over the chart.
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -22,7 +21,7 @@ using model::formatNumber;
 
 namespace {
 
-inline constexpr const char* kCalcErrorText = "Calculation Error try smoothing or clipping ";
+constexpr const char* kCalcErrorText = "Calculation Error try smoothing or clipping ";
 
 std::string resultText(const std::optional<double>& v) { return v ? formatNumber(*v) : model::kNoValue; }
 

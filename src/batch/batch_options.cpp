@@ -28,10 +28,14 @@ std::string setOutputs(const std::string& list, PairOutputs& out) {
   while (true) {
     const std::size_t comma = list.find(',', at);
     const std::string item = list.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
-    if (item == "results") out.results = true;
-    else if (item == "export") out.exportData = true;
-    else if (item == "chart") out.chart = true;
-    else if (item != "none") return "--outputs: \"" + item + "\" is not one of results, export, chart, none";
+    if (item == "results")
+      out.results = true;
+    else if (item == "export")
+      out.exportData = true;
+    else if (item == "chart")
+      out.chart = true;
+    else if (item != "none")
+      return "--outputs: \"" + item + "\" is not one of results, export, chart, none";
     if (comma == std::string::npos) return {};
     at = comma + 1;
   }
@@ -80,16 +84,19 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
       continue;
     }
 
-    static const char* const valued[] = {"--lower",  "--upper",   "--channel", "--smooth",  "--shift1",
+    static const char* const valued[] = {"--lower",  "--upper",     "--channel", "--smooth", "--shift1",
                                          "--shift2", "--threshold", "--results", "--export", "--chart",
-                                         "--pairs",  "--summary",  "--outputs", "--jobs"};
+                                         "--pairs",  "--summary",   "--outputs", "--jobs"};
     bool known = false;
     for (const char* v : valued) known = known || name == v;
     if (!known) return {o, "unknown option " + name};
     std::string value;
-    if (inlineValue) value = *inlineValue;
-    else if (i + 1 < args.size()) value = args[++i];
-    else return {o, name + " needs a value"};
+    if (inlineValue)
+      value = *inlineValue;
+    else if (i + 1 < args.size())
+      value = args[++i];
+    else
+      return {o, name + " needs a value"};
 
     const auto number = [&](int lo, int hi, std::optional<int>& into) -> std::string {
       into = wholeNumber(value, lo, hi);
@@ -105,18 +112,27 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     };
 
     std::string error;
-    if (name == "--lower") error = number(0, 225, s.lower);
-    else if (name == "--upper") error = number(80, 500, s.upper);
-    else if (name == "--shift1") error = number(0, 100, s.shift1);
-    else if (name == "--shift2") error = number(0, 100, s.shift2);
+    if (name == "--lower")
+      error = number(0, 225, s.lower);
+    else if (name == "--upper")
+      error = number(80, 500, s.upper);
+    else if (name == "--shift1")
+      error = number(0, 100, s.shift1);
+    else if (name == "--shift2")
+      error = number(0, 100, s.shift2);
     else if (name == "--channel" || name == "--smooth") {
       const std::optional<int> c = channel();
-      if (!c) error = name + ": \"" + value + "\" is not one of left, delta, right";
-      else if (name == "--channel") s.channel = c;
-      else s.smooth.push_back(*c);
+      if (!c)
+        error = name + ": \"" + value + "\" is not one of left, delta, right";
+      else if (name == "--channel")
+        s.channel = c;
+      else
+        s.smooth.push_back(*c);
     } else if (name == "--threshold") {
-      if (isNumber(value)) s.threshold = value;
-      else error = "--threshold: \"" + value + "\" is not a number";
+      if (isNumber(value))
+        s.threshold = value;
+      else
+        error = "--threshold: \"" + value + "\" is not a number";
     } else if (name == "--results" || name == "--export" || name == "--chart") {
       singleOutputGiven = true;
       error = path(name == "--results" ? o.results : name == "--export" ? o.exportPath : o.chart);
@@ -214,8 +230,9 @@ Many comparisons:
                      the order of LIST.csv
 
 The summary CSV has a header line, then one row per comparison: line (of
-LIST.csv), scan1, scan2, stem, status (ok or failed), message, and the fifteen
-results, from "Area Ratio Lft" to "t % Rt".
+LIST.csv; 0 for FILE1 FILE2), scan1, scan2, stem, status (ok or failed),
+message, and the fifteen results, from "Area Ratio Lft" to "t % Rt". With
+--pairs, messages on standard error start with LIST.csv:LINE:.
 
   --help             show this help and exit
 

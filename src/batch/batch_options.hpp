@@ -21,9 +21,9 @@ struct Steps {
 
 // Which files each pair of a --pairs run writes next to its stem.
 struct PairOutputs {
-  bool results = true;  // STEM_results.txt
+  bool results = true;     // STEM_results.txt
   bool exportData = true;  // STEM_norm.txt
-  bool chart = false;  // STEM.png
+  bool chart = false;      // STEM.png
 };
 
 struct Options {
@@ -36,7 +36,7 @@ struct Options {
   std::string pairs;
   PairOutputs outputs;
   std::string summary;  // summary CSV; empty: standard output with --pairs, none without
-  int jobs = 0;  // comparisons run at once with --pairs; 0: as many as the machine has cores
+  int jobs = 0;         // comparisons run at once with --pairs; 0: as many as the machine has cores
   bool help = false;
 };
 

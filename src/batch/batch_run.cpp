@@ -133,11 +133,10 @@ void printMessages(std::ostream& err, const std::string& where, const Outcome& o
 
 int runSingle(const Options& o, std::ostream& out, std::ostream& err) {
   const Comparison c{o.scan1, o.scan2, o.results, o.exportPath, o.chart};
-  if (const std::string why = clash({{"File 1", o.scan1}, {"File 2", o.scan2}},
-                                    {{"results file", o.results},
-                                     {"export file", o.exportPath},
-                                     {"chart image", o.chart},
-                                     {"summary", o.summary}});
+  if (const std::string why = clash({{"File 1", o.scan1}, {"File 2", o.scan2}}, {{"results file", o.results},
+                                                                                 {"export file", o.exportPath},
+                                                                                 {"chart image", o.chart},
+                                                                                 {"summary", o.summary}});
       !why.empty()) {
     err << app::kErrorTitle << ": " << why << '\n';
     return 1;
@@ -168,8 +167,8 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
     const fs::path folder = fs::path(fullPath(o.summary)).parent_path();
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
-      err << app::kErrorTitle << ": Cannot write the summary \"" << o.summary << "\": the folder \""
-          << folder.string() << "\" does not exist.\n";
+      err << app::kErrorTitle << ": Cannot write the summary \"" << o.summary << "\": the folder \"" << folder.string()
+          << "\" does not exist.\n";
       return 1;
     }
     if (samePath(o.summary, o.pairs)) {
@@ -205,8 +204,10 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
                                      {"export file", c.exportPath},
                                      {"chart image", c.chart},
                                      {"summary", o.summary}});
-      if (why.empty()) pair.run = true;
-      else pair.outcome.messages.push_back(why);
+      if (why.empty())
+        pair.run = true;
+      else
+        pair.outcome.messages.push_back(why);
     } else {
       if (n > 0) c.scan1 = p.fields[0];
       if (n > 1) c.scan2 = p.fields[1];
@@ -233,7 +234,8 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
     }
   };
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t workers = std::min<std::size_t>(o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : cores, pairs.size());
+  const std::size_t workers =
+      std::min<std::size_t>(o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : cores, pairs.size());
   std::vector<std::jthread> threads;
   for (std::size_t t = 0; t < workers; ++t) threads.emplace_back(work);
 
@@ -250,8 +252,10 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
     printMessages(err, o.pairs + ":" + std::to_string(p.line) + ": ", p.outcome);
     allOk = allOk && p.outcome.ok;
     const std::string row = summaryRow(p.line, p.c, p.stem, p.outcome);
-    if (toStdout) out << row << std::flush;
-    else summary += row;
+    if (toStdout)
+      out << row << std::flush;
+    else
+      summary += row;
   }
   if (!toStdout) {
     if (const std::string why = output::saveFile(o.summary, summary); !why.empty()) {
@@ -346,14 +350,17 @@ std::string saveChartImage(const chart::Surface& surface, const std::string& pat
   const std::uint32_t* bits = surface.bits();
   for (int y = 0; y < h; ++y) {
     auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < w; ++x) row[x] = 0xff000000u | bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
+    for (int x = 0; x < w; ++x)
+      row[x] =
+          0xff000000u | bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
   }
   const std::string prefix = "Cannot write the chart image \"" + path + "\": ";
   QSaveFile f(QString::fromStdString(path));
   f.setDirectWriteFallback(false);
   if (!f.open(QIODevice::WriteOnly)) return prefix + f.errorString().toStdString() + ".";
   if (!image.save(&f, "PNG")) {
-    const std::string why = f.error() != QFileDevice::NoError ? f.errorString().toStdString() : "the image could not be encoded";
+    const std::string why =
+        f.error() != QFileDevice::NoError ? f.errorString().toStdString() : "the image could not be encoded";
     f.cancelWriting();
     return prefix + why + ".";
   }
@@ -367,10 +374,11 @@ std::string resultTable(const Outcome& o) {
   std::size_t width[3];
   for (int col = 0; col < 3; ++col) {
     width[col] = std::string(kColumnNames[col]).size();
-    for (const auto& row : o.results) width[col] = std::max(width[col], row[static_cast<std::size_t>(kColumnChannels[col])].size());
+    for (const auto& row : o.results)
+      width[col] = std::max(width[col], row[static_cast<std::size_t>(kColumnChannels[col])].size());
   }
   const auto pad = [](const std::string& s, std::size_t w) { return s + std::string(w - s.size(), ' '); };
-  const auto line = [&](const std::string& head, const std::string (&cells)[3]) {
+  const auto line = [&](const std::string& head, const std::string(&cells)[3]) {
     std::string l = pad(head, first);
     for (int col = 0; col < 3; ++col) l += "  " + (col == 2 ? cells[col] : pad(cells[col], width[col]));
     while (!l.empty() && l.back() == ' ') l.pop_back();
@@ -406,8 +414,8 @@ std::string summaryHeader() {
 std::string summaryRow(int line, const Comparison& c, const std::string& stem, const Outcome& o) {
   std::string message;
   for (const std::string& m : o.messages) message += (message.empty() ? "" : " ") + m;
-  std::string row = std::to_string(line) + "," + csvField(c.scan1) + "," + csvField(c.scan2) + "," +
-                    csvField(stem) + "," + (o.ok ? "ok" : "failed") + "," + csvField(message);
+  std::string row = std::to_string(line) + "," + csvField(c.scan1) + "," + csvField(c.scan2) + "," + csvField(stem) +
+                    "," + (o.ok ? "ok" : "failed") + "," + csvField(message);
   for (const auto& r : o.results)
     for (const int ch : kColumnChannels) row += "," + csvField(r[static_cast<std::size_t>(ch)]);
   return row + '\n';

@@ -21,8 +21,7 @@ struct Comparison {
 // Rows of the result boxes, top to bottom, and their columns left to right
 // as channel indices (Lft, Delta, Rt).
 inline constexpr int kResultRows = 5;
-inline constexpr const char* kRowNames[kResultRows] = {"Area Ratio", "Slope Comparison", "Correlation", "r %",
-                                                       "t %"};
+inline constexpr const char* kRowNames[kResultRows] = {"Area Ratio", "Slope Comparison", "Correlation", "r %", "t %"};
 inline constexpr int kColumnChannels[3] = {1, 0, 2};
 inline constexpr const char* kColumnNames[3] = {"Lft", "Delta", "Rt"};
 

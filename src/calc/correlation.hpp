@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 
+#include "calc/point_range.hpp"
 #include "model/tables.hpp"
 
 namespace varnel::calc {
@@ -12,8 +13,24 @@ struct PearsonSums {
 
 // Sums over points lo..hi (both included) of x = a(i, channel) and
 // y = b(i, channel), added per point in the order Sxx, Sx, Syy, Sy, Sxy, n.
-// An empty range (lo > hi) gives all zeros.
-PearsonSums pearsonSums(const model::Table& a, const model::Table& b, int channel, int lo, int hi);
+// An empty range (lo > hi) gives all zeros. Inline so the sliding windows of
+// the two-ratio method keep their sums in registers.
+inline PearsonSums pearsonSums(const model::Table& a, const model::Table& b, int channel, int lo, int hi) {
+  PearsonSums s;
+  const auto k = static_cast<std::size_t>(channel);
+  const int last = clipLast(hi);
+  for (int i = clipFirst(lo); i <= last; ++i) {
+    const double x = a[static_cast<std::size_t>(i)][k];
+    const double y = b[static_cast<std::size_t>(i)][k];
+    s.sxx += x * x;
+    s.sx += x;
+    s.syy += y * y;
+    s.sy += y;
+    s.sxy += y * x;
+    s.n += 1.0;
+  }
+  return s;
+}
 
 // r = (Sxy n - Sx Sy) / sqrt((n Sxx - Sx Sx) (n Syy - Sy Sy)); no value when
 // that root is not positive: an empty range, a single point, a constant

@@ -33,26 +33,9 @@ TwoRatio twoRatio(const model::Table& a, const model::Table& b, int lower, int u
       out.failedChannel = 0;
       return out;
     }
-    // All three channels in one sweep over the window; each channel's sums
-    // still grow point by point in the order Sxx, Sx, Syy, Sy, Sxy, n.
-    PearsonSums sums[model::kChannels];
-    for (int j = i - 4; j <= i + 5; ++j) {
-      const model::Row& x = a[static_cast<std::size_t>(j)];
-      const model::Row& y = b[static_cast<std::size_t>(j)];
-      for (std::size_t k = 0; k < model::kChannels; ++k) {
-        PearsonSums& s = sums[k];
-        s.sxx += x[k] * x[k];
-        s.sx += x[k];
-        s.syy += y[k] * y[k];
-        s.sy += y[k];
-        s.sxy += y[k] * x[k];
-        s.n += 1.0;
-      }
-    }
-
     for (int k = 0; k < model::kChannels; ++k) {
       const auto kk = static_cast<std::size_t>(k);
-      const PearsonSums& s = sums[kk];
+      const PearsonSums s = pearsonSums(a, b, k, i - 4, i + 5);
       const double A = s.sxy * s.n - s.sx * s.sy;
       const double B = s.n * s.sxx - s.sx * s.sx;
       const double C = s.n * s.syy - s.sy * s.sy;

@@ -1,5 +1,6 @@
 #include "model/scan_file.hpp"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -8,33 +9,52 @@
 namespace varnel::model {
 namespace {
 
-constexpr std::size_t kMaxFieldLength = 64;  // longer fields are no temperature
+// Room for the exact decimal expansion of any double (some exporters write
+// them); a longer field is binary data and is refused before it is read whole.
+constexpr std::size_t kMaxFieldLength = 4096;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A decimal number: optional sign, digits with an optional fraction, optional
-// exponent. Anything else, including a value outside the double range, fails.
+// exponent. Anything else, and a value above the double range, fails; a value
+// below it is a number all the same and reads as 0.
 bool parseDecimal(const std::string& f, double& out) {
   std::size_t i = 0;
   const std::size_t n = f.size();
   if (i < n && (f[i] == '+' || f[i] == '-')) ++i;
   std::size_t digits = 0;
-  while (i < n && f[i] >= '0' && f[i] <= '9') ++i, ++digits;
+  long magnitude = 0;  // decimal exponent of the first non-zero digit, plus one
+  bool nonZero = false;
+  for (; i < n && isDigit(f[i]); ++i, ++digits) {
+    nonZero = nonZero || f[i] != '0';
+    if (nonZero) ++magnitude;
+  }
   if (i < n && f[i] == '.') {
-    ++i;
-    while (i < n && f[i] >= '0' && f[i] <= '9') ++i, ++digits;
+    for (++i; i < n && isDigit(f[i]); ++i, ++digits) {
+      if (!nonZero && f[i] == '0') --magnitude;
+      nonZero = nonZero || f[i] != '0';
+    }
   }
   if (digits == 0) return false;
+  long exponent = 0;
   if (i < n && (f[i] == 'e' || f[i] == 'E')) {
     ++i;
+    const bool negative = i < n && f[i] == '-';
     if (i < n && (f[i] == '+' || f[i] == '-')) ++i;
     std::size_t expDigits = 0;
-    while (i < n && f[i] >= '0' && f[i] <= '9') ++i, ++expDigits;
+    for (; i < n && isDigit(f[i]); ++i, ++expDigits)
+      if (exponent < 100000) exponent = exponent * 10 + (f[i] - '0');
     if (expDigits == 0) return false;
+    if (negative) exponent = -exponent;
   }
   if (i != n) return false;
   const std::size_t first = f[0] == '+' ? 1 : 0;
   const auto r = std::from_chars(f.data() + first, f.data() + n, out);
+  if (r.ec == std::errc::result_out_of_range && magnitude + exponent <= 0) {
+    out = f[0] == '-' ? -0.0 : 0.0;
+    return true;
+  }
   return r.ec == std::errc() && std::isfinite(out);
 }
 

@@ -117,9 +117,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Scenario{"back_visit1.txt", "short_scan.txt", "--lower 5 --shift2 3 --smooth left"}));
 
 TEST(BatchOptions, AFullCommandLine) {
-  const auto p = batch::parseArguments(words(
-      "x.txt --lower 7 --upper=300 --smooth left --smooth delta --shift1 0 --shift2 100 --channel right "
-      "--threshold -2e-1 --slopes --results r --export e --chart c.png y.txt"));
+  const auto p = batch::parseArguments(
+      words("x.txt --lower 7 --upper=300 --smooth left --smooth delta --shift1 0 --shift2 100 --channel right "
+            "--threshold -2e-1 --slopes --results r --export e --chart c.png y.txt"));
   ASSERT_TRUE(p.ok()) << p.error;
   const auto& o = p.options;
   EXPECT_EQ(o.scan1, "x.txt");
@@ -189,7 +189,8 @@ TEST(BatchFailures, MessagesAreTheWindowsOwn) {
   // The results file's folder is missing: the export after it is not written
   // either, and an existing export keeps its content.
   const std::string exported = d.write("n.txt", "keep me");
-  const BatchRun r = runBatch({good, example("back_visit2.txt"), "--results", d.file("no/such/r.txt"), "--export", exported});
+  const BatchRun r =
+      runBatch({good, example("back_visit2.txt"), "--results", d.file("no/such/r.txt"), "--export", exported});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("Error: Cannot write the results file \"" + d.file("no/such/r.txt") + "\": ", 0), 0u) << r.err;
   EXPECT_EQ(readAll(exported), "keep me");
@@ -209,15 +210,16 @@ TEST(BatchFailures, MessagesAreTheWindowsOwn) {
 TEST(BatchPairs, ABadPairDoesNotStopTheOthers) {
   ScratchDir d;
   const std::string v1 = example("back_visit1.txt"), v2 = example("back_visit2.txt"), ob = example("other_back.txt");
-  const std::string list = d.write("pairs.csv", "scan1,scan2,stem\r\n"
-                                                "# visits of one back\r\n" +
-                                                    v1 + "," + v2 + "," + d.file("a") + "\r\n" + v1 + "," +
-                                                    d.file("gone.txt") + "," + d.file("b") + "\r\n" +
-                                                    "only-one-field\r\n"
-                                                    "\r\n\"" +
-                                                    ob + "\" , " + v1 + "\n");
+  const std::string list = d.write("pairs.csv",
+                                   "scan1,scan2,stem\r\n"
+                                   "# visits of one back\r\n" +
+                                       v1 + "," + v2 + "," + d.file("a") + "\r\n" + v1 + "," + d.file("gone.txt") +
+                                       "," + d.file("b") + "\r\n" +
+                                       "only-one-field\r\n"
+                                       "\r\n\"" +
+                                       ob + "\" , " + v1 + "\n");
   const BatchRun r = runBatch({"--pairs", list, "--summary", d.file("sum.csv"), "--outputs", "results,export,chart",
-                          "--channel", "delta"});
+                               "--channel", "delta", "--jobs", "3"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find(list + ":4: Error: Cannot load the scan \"" + d.file("gone.txt") + "\""), std::string::npos)
@@ -238,7 +240,7 @@ TEST(BatchPairs, ABadPairDoesNotStopTheOthers) {
 
   // The good pair wrote what one comparison of the command line writes.
   const BatchRun one = runBatch({v1, v2, "--channel", "delta", "--results", d.file("one_r.txt"), "--export",
-                            d.file("one_n.txt"), "--summary", d.file("one.csv")});
+                                 d.file("one_n.txt"), "--summary", d.file("one.csv")});
   ASSERT_EQ(one.status, 0) << one.err;
   EXPECT_EQ(readAll(d.file("a_results.txt")), readAll(d.file("one_r.txt")));
   EXPECT_EQ(readAll(d.file("a_norm.txt")), readAll(d.file("one_n.txt")));
@@ -246,6 +248,21 @@ TEST(BatchPairs, ABadPairDoesNotStopTheOthers) {
   EXPECT_FALSE(std::filesystem::exists(d.file("b_results.txt")));
   const std::string oneRow = readAll(d.file("one.csv"));
   EXPECT_EQ(oneRow.substr(oneRow.find(",ok,")), rows[1].substr(rows[1].find(",ok,")) + "\n");
+}
+
+TEST(BatchPairs, AnUnreadableListOrSummaryFolderStopsTheRunAtOnce) {
+  ScratchDir d;
+  const BatchRun none = runBatch({"--pairs", d.file("none.csv")});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, "Error: Cannot read the list of pairs \"" + d.file("none.csv") + "\".\n");
+
+  const std::string list =
+      d.write("l.csv", example("back_visit1.txt") + "," + example("back_visit2.txt") + "," + d.file("p") + "\n");
+  const BatchRun noFolder = runBatch({"--pairs", list, "--summary", d.file("no/sum.csv")});
+  EXPECT_EQ(noFolder.status, 1);
+  EXPECT_NE(noFolder.err.find("Cannot write the summary"), std::string::npos) << noFolder.err;
+  EXPECT_FALSE(std::filesystem::exists(d.file("p_results.txt")));
 }
 
 TEST(BatchPairs, QuotedFieldsAndTheOptionalHeader) {

@@ -3,8 +3,6 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QTimer>
-#include <functional>
 
 #include "app/qt/dialogs.hpp"
 #include "qt/qt_support.hpp"
@@ -12,21 +10,6 @@
 
 namespace varnel::test {
 namespace {
-
-// Runs `user` on the modal dialog once it is up.
-template <class D>
-void whenShown(std::function<void(D*)> user) {
-  QTimer::singleShot(0, [user] {
-    QWidget* up = QApplication::activeModalWidget();
-    auto* d = qobject_cast<D*>(up);
-    if (!d) {
-      ADD_FAILURE() << "the dialog did not come up";
-      if (up) up->close();
-      return;
-    }
-    user(d);
-  });
-}
 
 struct Dialogs : ::testing::Test {
   qt::FileDialog files;

@@ -1,10 +1,14 @@
 #pragma once
-// User input sent to a widget the way Qt delivers it (the QApplication
-// comes from application.cpp).
+// User input sent to a widget the way Qt delivers it, and answers to modal
+// dialogs (the QApplication comes from application.cpp).
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace varnel::test {
 
@@ -30,6 +34,21 @@ inline void key(QWidget* w, int k, const QString& text = {}) {
   QApplication::sendEvent(w, &press);
   QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
   QApplication::sendEvent(w, &release);
+}
+
+// Runs `user` on the modal dialog of type D once it is up.
+template <class D>
+void whenShown(std::function<void(D*)> user) {
+  QTimer::singleShot(0, [user] {
+    QWidget* up = QApplication::activeModalWidget();
+    auto* d = qobject_cast<D*>(up);
+    if (!d) {
+      ADD_FAILURE() << "the dialog did not come up";
+      if (up) up->close();
+      return;
+    }
+    user(d);
+  });
 }
 
 }  // namespace varnel::test

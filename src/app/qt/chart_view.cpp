@@ -1,6 +1,14 @@
 #include "app/qt/chart_view.hpp"
 
+#include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
+
+#include "app/form.hpp"
+#include "app/qt/chart_image.hpp"
 
 namespace varnel::qt {
 
@@ -11,9 +19,18 @@ constexpr QRgb kBorder = 0xFF808080;
 ChartView::ChartView(const chart::Surface& surface, QWidget* parent)
     : QWidget(parent),
       surface_(surface),
-      image_(surface.ScaleWidth(), surface.ScaleHeight(), QImage::Format_RGB32),
-      shown_(surface.revision() + 1) {
+      shown_(surface.revision() + 1),
+      copy_(new QAction(QStringLiteral("Copy Chart"), this)),
+      save_(new QAction(QStringLiteral("Save Chart as PNG..."), this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  ownBox_.setParent(this);
+  copy_->setObjectName(QStringLiteral("copyChart"));
+  save_->setObjectName(QStringLiteral("saveChart"));
+  connect(copy_, &QAction::triggered, this, &ChartView::copyChart);
+  connect(save_, &QAction::triggered, this, &ChartView::saveChart);
+  addAction(copy_);
+  addAction(save_);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void ChartView::refresh() {
@@ -22,15 +39,7 @@ void ChartView::refresh() {
 
 void ChartView::paintEvent(QPaintEvent*) {
   if (surface_.revision() != shown_) {
-    // The surface keeps 0x00RRGGBB; the alpha byte is set on the copy so no
-    // paint device can take the pixels for transparent ones.
-    const int w = surface_.ScaleWidth();
-    const std::uint32_t* src = surface_.bits();
-    for (int y = 0; y < surface_.ScaleHeight(); ++y) {
-      auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-      const std::uint32_t* line = src + static_cast<std::ptrdiff_t>(y) * w;
-      for (int x = 0; x < w; ++x) row[x] = 0xFF000000u | line[x];
-    }
+    image_ = chartImage(surface_);
     shown_ = surface_.revision();
   }
   QPainter p(this);
@@ -38,6 +47,26 @@ void ChartView::paintEvent(QPaintEvent*) {
   p.setPen(QColor::fromRgb(kBorder));
   p.drawRect(0, 0, width() - 1, height() - 1);
   p.drawImage(1, 1, image_);
+}
+
+void ChartView::copyChart() { QGuiApplication::clipboard()->setImage(chartImage(surface_)); }
+
+void ChartView::saveChart() {
+  QFileDialog dialog(this, QStringLiteral("Save Chart as PNG"));
+  // Qt's own dialog, as for the scan and result files.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(QStringLiteral("PNG Images (*.png)"));
+  dialog.setDefaultSuffix(QStringLiteral("png"));
+  if (!folder_.isEmpty()) dialog.setDirectory(folder_);
+  dialog.selectFile(QStringLiteral("chart.png"));
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return;
+  const QString path = chosen.first();
+  folder_ = QFileInfo(path).absolutePath();
+  if (const std::string why = saveChartPng(surface_, path); !why.empty()) messages_->show(why, app::kErrorTitle);
 }
 
 }  // namespace varnel::qt

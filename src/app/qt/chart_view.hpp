@@ -1,14 +1,21 @@
 #pragma once
 #include <QImage>
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 
+#include "app/dialogs.hpp"
+#include "app/qt/dialogs.hpp"
 #include "chart/surface.hpp"
+
+class QAction;
 
 namespace varnel::qt {
 
 // Shows the form's chart surface pixel for pixel inside a 1-pixel border.
 // The surface is the picture: nothing is scaled, smoothed or drawn here.
+// Its context menu copies the picture or saves it as a PNG file; neither
+// touches the form.
 class ChartView : public QWidget {
   Q_OBJECT
 
@@ -18,6 +25,17 @@ class ChartView : public QWidget {
   // Schedules a repaint when the surface has been drawn on since last shown.
   void refresh();
 
+  // Where a failed save is reported; a box of the view's own until set.
+  void setMessageBox(app::MessageBox* messages) { messages_ = messages ? messages : &ownBox_; }
+
+  QAction* copyAction() const { return copy_; }
+  QAction* saveAction() const { return save_; }
+
+  // "Copy Chart": the surface's pixels onto the clipboard as an image.
+  void copyChart();
+  // "Save Chart as PNG...": asks for a name, then writes the surface's pixels.
+  void saveChart();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
@@ -25,6 +43,11 @@ class ChartView : public QWidget {
   const chart::Surface& surface_;
   QImage image_;
   std::uint64_t shown_;
+  QAction* copy_;
+  QAction* save_;
+  MessageBox ownBox_;
+  app::MessageBox* messages_ = &ownBox_;
+  QString folder_;  // where the last picture was saved
 };
 
 }  // namespace varnel::qt

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <utility>
 
 namespace varnel::qt {
 
@@ -43,6 +44,11 @@ QStringList FileDialog::nameFilters(const std::string& filter) {
 }
 
 std::string FileDialog::ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) {
+  if (once_) {
+    const QString path = *std::exchange(once_, std::nullopt);
+    if (!path.isEmpty()) folder_ = QFileInfo(path).absolutePath();
+    return QDir::toNativeSeparators(path).toStdString();
+  }
   const bool open = kind == app::DialogKind::Open;
   QFileDialog dialog(parent_, open ? QStringLiteral("Open") : QStringLiteral("Save As"));
   // Qt's own dialog, so the filter's letter case and the typed-name rules

@@ -2,6 +2,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 #include "app/dialogs.hpp"
 
@@ -17,12 +18,19 @@ class FileDialog : public app::FileDialog {
   void setParent(QWidget* parent) { parent_ = parent; }
   std::string ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) override;
 
+  // The next question is answered with `path` without showing anything, as
+  // if the user had chosen it: a file dropped on a file-name box takes the
+  // road a click takes. forgetAnswer() drops an answer nobody asked for.
+  void answerOnce(const QString& path) { once_ = path; }
+  void forgetAnswer() { once_.reset(); }
+
   // "Data Files (*.txt)|*.txt" -> "Data Files (*.txt)"; one filter per pair.
   static QStringList nameFilters(const std::string& filter);
 
  private:
   QPointer<QWidget> parent_;
   QString folder_;  // where the user last chose a file
+  std::optional<QString> once_;
 };
 
 // A modal box with the text, the title, one OK button and no icon.

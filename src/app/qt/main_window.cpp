@@ -1,18 +1,23 @@
 #include "app/qt/main_window.hpp"
 
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
 #include "app/qt/chart_view.hpp"
+#include "app/qt/dialogs.hpp"
 #include "app/qt/value_bar.hpp"
 
 namespace varnel::qt {
@@ -71,6 +76,17 @@ int coveredRight(const app::ControlSpec& label) {
     if (overlap.width() > 2 && overlap.height() > 2) right = std::max(right, area.right() + 1 - other.x);
   }
   return right;
+}
+
+// The one local file a drag carries, or "" when it carries anything else
+// (several files, a folder, a remote URL, plain text).
+QString draggedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
+  const QString path = urls.first().toLocalFile();
+  if (path.isEmpty() || QFileInfo(path).isDir()) return {};
+  return path;
 }
 
 constexpr int kButtonPadding = 6;  // frame and margin of a push button, both sides together
@@ -196,6 +212,16 @@ void MainWindow::forward(const std::function<void()>& event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      for (const Bound& c : controls_)
+        if (c.widget == watched && std::string_view(c.spec->name) == "Filename") return fileDrop(c, event);
+      break;
+    default:
+      break;
+  }
   if (event->type() == QEvent::MouseButtonPress &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     for (const Bound& c : controls_) {
@@ -206,6 +232,33 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+// Every drag over a file-name box ends here: it takes one scan file and
+// nothing else, never dropped text.
+bool MainWindow::fileDrop(const Bound& c, QEvent* event) {
+  auto* drop = static_cast<QDropEvent*>(event);
+  const QString path = dialog_ ? draggedFile(drop->mimeData()) : QString();
+  if (path.isEmpty()) {
+    drop->ignore();
+    return true;
+  }
+  drop->acceptProposedAction();
+  if (event->type() == QEvent::Drop) {
+    // Loaded once the drop is over: a message box shown inside the drop
+    // would keep the program the file came from waiting.
+    const int index = c.spec->index;
+    QMetaObject::invokeMethod(this, [this, index, path] { openDropped(index, path); }, Qt::QueuedConnection);
+  }
+  return true;
+}
+
+void MainWindow::openDropped(int index, const QString& path) {
+  if (!dialog_) return;
+  dialog_->answerOnce(path);
+  form_.click("Filename", index);
+  dialog_->forgetAnswer();
+  refresh();
 }
 
 void MainWindow::refresh() {

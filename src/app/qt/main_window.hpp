@@ -5,6 +5,8 @@
 // user and typing are forwarded to the form, and after each of them every
 // widget is refreshed from the form with its signals blocked, so showing a
 // value never runs a handler. All behaviour lives in the form.
+// A scan file dropped on a file-name box is opened as that file by the
+// same handler a click runs, with the Qt file dialog answered in advance.
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -19,6 +21,7 @@ class QMenu;
 namespace varnel::qt {
 
 class ChartView;
+class FileDialog;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -28,6 +31,10 @@ class MainWindow : public QMainWindow {
 
   // Shows what the form holds now: texts, captions, bars and the chart.
   void refresh();
+
+  // The dialog the form asks, answered with a dropped file's path; drops
+  // are refused until it is set.
+  void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
 
   QMenu* fileMenu() const { return fileMenu_; }
   ChartView* chart() const { return chart_; }
@@ -48,11 +55,14 @@ class MainWindow : public QMainWindow {
   QWidget* build(const app::ControlSpec& spec, QWidget* parent);
   void forward(const std::function<void()>& event);
   void showControl(const Bound& control);
+  bool fileDrop(const Bound& control, QEvent* event);
+  void openDropped(int index, const QString& path);
 
   app::Form& form_;
   std::vector<Bound> controls_;
   QMenu* fileMenu_ = nullptr;
   ChartView* chart_ = nullptr;
+  FileDialog* dialog_ = nullptr;
 };
 
 }  // namespace varnel::qt

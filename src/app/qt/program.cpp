@@ -1,0 +1,30 @@
+#include "app/qt/program.hpp"
+
+#include <QApplication>
+
+#include "app/layout.hpp"
+#include "app/qt/chart_view.hpp"
+
+namespace varnel::qt {
+
+void setUpApplication() {
+  // The controls stand at fixed pixel places; one style keeps frames and
+  // margins (and so what fits) the same on every desktop.
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  QApplication::setApplicationName(QStringLiteral("varnel"));
+  QApplication::setApplicationDisplayName(QString::fromUtf8(app::kTitle));
+}
+
+Program::Program() : form(dialog, messages), window(form) {
+  dialog.setParent(&window);
+  messages.setParent(&window);
+  window.setFileDialog(&dialog);
+  window.chart()->setMessageBox(&messages);
+  // "&Exit" leaves at once: no question, nothing saved.
+  form.onExit = [this] {
+    window.close();
+    QApplication::quit();
+  };
+}
+
+}  // namespace varnel::qt

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/number_text.hpp"
+#include "output/quoted_field.hpp"
 
 namespace varnel::output {
 namespace {
@@ -19,7 +20,7 @@ void appendRow(std::string& out, const model::Row& row) {
 
 std::string exportText(const std::string& filename1, const std::string& filename2, const model::Table& norm1,
                        const model::Table& norm2, int lower, int upper) {
-  std::string out = '"' + filename1 + "\",,,\"" + filename2 + "\"\r\n";
+  std::string out = quotedField(filename1) + ",,," + quotedField(filename2) + "\r\n";
   const int first = std::max(lower, 0);
   const int last = std::min(upper, model::kLastPoint);
   for (int i = first; i <= last; ++i) {

@@ -1,6 +1,7 @@
 #include "output/results_file.hpp"
 
 #include "model/number_text.hpp"
+#include "output/quoted_field.hpp"
 
 namespace varnel::output {
 namespace {
@@ -10,7 +11,7 @@ constexpr int kColumnOrder[3] = {1, 0, 2};
 
 class Records {
  public:
-  void text(const std::string& s) { line('"' + s + '"'); }
+  void text(const std::string& s) { line(quotedField(s)); }
   void single(float v) { line(model::formatSingle(v)); }
   void integer(std::int16_t v) { line(model::formatInt(v)); }
 

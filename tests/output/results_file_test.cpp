@@ -29,5 +29,17 @@ TEST(ResultsFile, FieldKindsAndLineEnds) {
   EXPECT_EQ(text, expected);
 }
 
+TEST(ResultsFile, LineBreaksInTextsNeverSplitARecord) {
+  Results r;
+  r.correlation[1] = "0.9\r\n5";  // pasted into a box
+  r.filename2 = "two\nlines.txt";
+  const std::string text = resultsText(r);
+  int lines = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;
+  EXPECT_EQ(lines, 49);
+  EXPECT_NE(text.find("\r\n\"0.9  5\"\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"two lines.txt\""), std::string::npos);
+}
+
 }  // namespace
 }  // namespace varnel::output

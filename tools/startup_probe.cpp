@@ -11,11 +11,17 @@
 //                      in clock ticks of 10 ms on most systems: the figure may
 //                      be up to one tick high) or main (when /proc cannot be
 //                      read: the time before main() is then missing)
-//   main_to_paint_ms   since main() began, to the microsecond
+//   main_to_paint_ms   since the probe's own code began (just before main()),
+//                      to the microsecond
 //   peak_rss_kib       the resident set's high-water mark (VmHWM)
+//   chart_shown        yes when the window's backing store holds the chart
+//                      surface pixel for pixel (so the paint timed was the
+//                      real one), unknown when the platform keeps no image
 #include <unistd.h>
 
 #include <QApplication>
+#include <QBackingStore>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +30,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/qt/chart_image.hpp"
 #include "app/qt/chart_view.hpp"
 #include "app/qt/program.hpp"
 
@@ -66,6 +73,21 @@ long peakKib() {
   return -1;
 }
 
+// "yes", "no" or "unknown": whether the window shows the surface's pixels
+// inside the chart's 1-pixel border.
+const char* chartShown(varnel::qt::Program& program) {
+  const auto* shot = dynamic_cast<const QImage*>(program.window.backingStore()->paintDevice());
+  if (!shot) return "unknown";
+  if (shot->devicePixelRatio() != 1.0) return "unknown";
+  const QImage want = varnel::qt::chartImage(program.form.Picture1);
+  const QPoint at = program.window.chart()->mapTo(&program.window, QPoint(1, 1));
+  if (!shot->rect().contains(QRect(at, want.size()))) return "no";
+  for (int y = 0; y < want.height(); ++y)
+    for (int x = 0; x < want.width(); ++x)
+      if ((shot->pixel(at.x() + x, at.y() + y) & 0xFFFFFFu) != (want.pixel(x, y) & 0xFFFFFFu)) return "no";
+  return "yes";
+}
+
 // Lets the first paint event through at once, inside the paint that brought
 // it, so the time taken afterwards includes the chart's own drawing.
 class FirstPaint : public QObject {
@@ -95,10 +117,21 @@ int main(int argc, char* argv[]) {
   }
   // A message box (a scan that does not load) would wait for a user
   // forever, and so would a window that is never painted.
+  QTimer modal;
+  QObject::connect(&modal, &QTimer::timeout, [] {
+    QWidget* up = QApplication::activeModalWidget();
+    if (!up) return;
+    const auto* box = qobject_cast<QMessageBox*>(up);
+    std::fprintf(stderr, "varnel-startup-probe: a dialog came up: %s\n",
+                 qPrintable(box ? box->text() : up->windowTitle()));
+    std::fflush(stderr);
+    std::_Exit(1);
+  });
+  modal.start(50);
   QTimer watchdog;
   watchdog.setSingleShot(true);
   QObject::connect(&watchdog, &QTimer::timeout, [] {
-    std::fprintf(stderr, "varnel-startup-probe: no first paint within 30 s (is a message box waiting?)\n");
+    std::fprintf(stderr, "varnel-startup-probe: no first paint within 30 s\n");
     std::fflush(stderr);
     std::_Exit(3);
   });
@@ -135,5 +168,7 @@ int main(int argc, char* argv[]) {
               fromStart ? "process-start" : "main");
   std::printf("main_to_paint_ms=%.3f\n", 1000.0 * probe.atMain);
   std::printf("peak_rss_kib=%ld\n", peakKib());
-  return 0;
+  const char* shown = chartShown(program);
+  std::printf("chart_shown=%s\n", shown);
+  return std::string(shown) == "no" ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "chart/scaling.hpp"
 
+#include <cmath>
+
 namespace varnel::chart {
 
 void searchExtremes(const model::Table& scan, int ch, int from, int to, Extremes& e) {
@@ -17,10 +19,14 @@ void searchExtremes(const model::Table& scan, int ch, int from, int to, Extremes
 }
 
 Scale scaleToWidth(double hi, double lo, double width) {
-  if (!(hi - lo != 0.0)) return {0.0, 0.5 * width};
+  const Scale flat{0.0, 0.5 * width};
+  if (!(hi - lo != 0.0)) return flat;
   Scale s;
   s.k = 0.8 * width / (hi - lo);
   s.b = 0.1 * width - s.k * lo;
+  // A spread too small for a double (or values too large) gives no usable
+  // map either; it is drawn as flat rather than as positions at infinity.
+  if (!std::isfinite(s.k) || !std::isfinite(s.b)) return flat;
   return s;
 }
 

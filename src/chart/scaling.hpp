@@ -18,7 +18,8 @@ struct Extremes {
 void searchExtremes(const model::Table& scan, int ch, int from, int to, Extremes& e);
 
 // The straight map x = k * v + b that puts lo at 10 % and hi at 90 % of the
-// width. A flat range (hi == lo) has no such map; it goes to mid-width.
+// width. A flat range (hi == lo), or one whose spread is too small or whose
+// values are too large for a finite map, goes to mid-width.
 struct Scale {
   double k = 0.0;
   double b = 0.0;

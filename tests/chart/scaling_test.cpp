@@ -46,6 +46,9 @@ TEST(Scaling, ExtremesAreStrictAndStartAtZeroAndEighty) {
   const Scale flat = scaleToWidth(36.6, 36.6, 287.0);
   EXPECT_EQ(flat.k, 0.0);
   EXPECT_EQ(flat.b, 0.5 * 287.0);
+  const Scale tiny = scaleToWidth(3e-320, -3e-320, 287.0);  // spread below the double range
+  EXPECT_EQ(tiny.k, 0.0);
+  EXPECT_EQ(tiny.b, 0.5 * 287.0);
 }
 
 TEST(Scaling, SmoothingRunsForwardOverItsOwnResults) {

@@ -17,6 +17,7 @@
 #include "app/qt/chart_view.hpp"
 #include "app/qt/dialogs.hpp"
 #include "app/qt/main_window.hpp"
+#include "app/qt/program.hpp"
 #include "qt/qt_support.hpp"
 #include "support/scripted.hpp"
 
@@ -41,6 +42,35 @@ std::string smallScan(int n, double phase) {
   return ::testing::AssertionSuccess();
 }
 
+QMimeData* urls(const QList<QUrl>& list) {
+  auto* data = new QMimeData;
+  data->setUrls(list);
+  return data;
+}
+
+QMimeData* file(const std::string& path) { return urls({QUrl::fromLocalFile(QString::fromStdString(path))}); }
+
+// Drags the data over the box and drops it there if the box takes it;
+// true when it was taken.
+bool dropOn(QWidget* box, QMimeData* owned) {
+  const std::unique_ptr<QMimeData> data(owned);
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(box, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(box, &dropped);
+  QTimer guard;  // a dialog shown after all is a fault: close it
+  QObject::connect(&guard, &QTimer::timeout, [] {
+    if (QWidget* up = QApplication::activeModalWidget()) {
+      ADD_FAILURE() << "a dialog came up";
+      up->close();
+    }
+  });
+  guard.start(0);
+  QCoreApplication::processEvents();
+  return dropped.isAccepted();
+}
+
 // The window as the program has it: the real file dialog, which must never
 // come up during a drop, and a recorded message box.
 struct Drop : ::testing::Test {
@@ -51,33 +81,6 @@ struct Drop : ::testing::Test {
   // A dialog answer still waiting fails the test that scheduled it.
   void TearDown() override { QCoreApplication::processEvents(); }
 
-  static QMimeData* urls(const QList<QUrl>& list) {
-    auto* data = new QMimeData;
-    data->setUrls(list);
-    return data;
-  }
-  static QMimeData* file(const std::string& path) { return urls({QUrl::fromLocalFile(QString::fromStdString(path))}); }
-
-  // Drags `data` over the box and drops it if the box takes it; true when
-  // it was taken.
-  bool drop(QWidget* box, QMimeData* owned) {
-    const std::unique_ptr<QMimeData> data(owned);
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(box, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(box, &dropped);
-    QTimer guard;  // a dialog shown after all is a fault: close it
-    QObject::connect(&guard, &QTimer::timeout, [] {
-      if (QWidget* up = QApplication::activeModalWidget()) {
-        ADD_FAILURE() << "a dialog came up";
-        up->close();
-      }
-    });
-    guard.start(0);
-    QCoreApplication::processEvents();
-    return dropped.isAccepted();
-  }
   QString shown(const char* name, int index = -1) { return static_cast<QLineEdit*>(window.control(name, index))->text(); }
 
   qt::FileDialog files;
@@ -90,13 +93,13 @@ struct Drop : ::testing::Test {
 TEST_F(Drop, ScanDroppedOnAFileNameBoxLoadsAsThatFile) {
   const std::string one = dir.write("one.txt", smallScan(300, 0));
   const std::string two = dir.write("two.txt", smallScan(421, 0.4));
-  EXPECT_TRUE(drop(window.control("Filename", 2), file(two)));
+  EXPECT_TRUE(dropOn(window.control("Filename", 2), file(two)));
   EXPECT_EQ(shown("Filename", 2), QString::fromStdString(two));
   EXPECT_EQ(shown("Pntnum", 2), "420");
   EXPECT_EQ(shown("Filename", 1), "Text2");
   EXPECT_EQ(form.Label3.Caption, "Left Temp");  // File 2 went through "&Open File2"
 
-  EXPECT_TRUE(drop(window.control("Filename", 1), file(one)));
+  EXPECT_TRUE(dropOn(window.control("Filename", 1), file(one)));
   EXPECT_EQ(shown("Filename", 1), QString::fromStdString(one));
   EXPECT_EQ(shown("Pntnum", 1), "299");
   EXPECT_TRUE(messages.shown.empty());
@@ -111,13 +114,13 @@ TEST_F(Drop, AnythingButOneLocalFileIsRefused) {
   const std::string a = dir.write("a.txt", smallScan(100, 0));
   const std::string b = dir.write("b.txt", smallScan(100, 1));
   QWidget* box = window.control("Filename", 1);
-  EXPECT_FALSE(drop(box, urls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))})));
-  EXPECT_FALSE(drop(box, urls({QUrl("https://example.org/a.txt")})));
-  EXPECT_FALSE(drop(box, file(dir.path().string())));
+  EXPECT_FALSE(dropOn(box, urls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))})));
+  EXPECT_FALSE(dropOn(box, urls({QUrl("https://example.org/a.txt")})));
+  EXPECT_FALSE(dropOn(box, file(dir.path().string())));
   auto* text = new QMimeData;
   text->setText(QString::fromStdString(a));
-  EXPECT_FALSE(drop(box, text));
-  EXPECT_FALSE(drop(window.control("Threshold"), file(a)));  // not a file-name box
+  EXPECT_FALSE(dropOn(box, text));
+  EXPECT_FALSE(dropOn(window.control("Threshold"), file(a)));  // not a file-name box
   EXPECT_EQ(form.Filename[1].Text, "Text2");
   EXPECT_EQ(form.Pntnum[1].Text, "0");
   EXPECT_EQ(form.Threshold.Text, "1");
@@ -126,16 +129,24 @@ TEST_F(Drop, AnythingButOneLocalFileIsRefused) {
 
 TEST_F(Drop, MalformedScanIsReportedAndChangesNothing) {
   const std::string good = dir.write("good.txt", smallScan(250, 0));
-  ASSERT_TRUE(drop(window.control("Filename", 1), file(good)));
+  ASSERT_TRUE(dropOn(window.control("Filename", 1), file(good)));
   const std::uint64_t drawn = form.Picture1.revision();
   const std::string bad = dir.write("bad.txt", "35.1,34.9\r\n35.2,warm\r\n");
-  EXPECT_TRUE(drop(window.control("Filename", 1), file(bad)));
+  EXPECT_TRUE(dropOn(window.control("Filename", 1), file(bad)));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].title, "Error");
   EXPECT_NE(messages.shown[0].text.find(bad), std::string::npos) << messages.shown[0].text;
   EXPECT_EQ(shown("Filename", 1), QString::fromStdString(good));
   EXPECT_EQ(shown("Pntnum", 1), "249");
   EXPECT_EQ(form.Picture1.revision(), drawn);
+}
+
+TEST(Program, WindowTakesDroppedScans) {
+  ScratchDir dir;
+  const std::string scan = dir.write("scan.txt", smallScan(120, 0));
+  qt::Program program;
+  EXPECT_TRUE(dropOn(program.window.control("Filename", 1), file(scan)));
+  EXPECT_EQ(program.form.Pntnum[1].Text, "119");
 }
 
 struct ChartImage : ::testing::Test, FormFixture {

@@ -52,13 +52,15 @@ QMimeData* file(const std::string& path) { return urls({QUrl::fromLocalFile(QStr
 
 // Drags the data over the box and drops it there if the box takes it;
 // true when it was taken.
-bool dropOn(QWidget* box, QMimeData* owned) {
+bool dropOn(QWidget* box, QMimeData* owned, Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
   const std::unique_ptr<QMimeData> data(owned);
-  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QDragEnterEvent enter(QPoint(5, 5), offered, data.get(), Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(box, &enter);
   if (!enter.isAccepted()) return false;
-  QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  EXPECT_EQ(enter.dropAction(), Qt::CopyAction);  // never a move: the source would delete the file
+  QDropEvent dropped(QPointF(5, 5), offered, data.get(), Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(box, &dropped);
+  EXPECT_EQ(dropped.dropAction(), Qt::CopyAction);
   QTimer guard;  // a dialog shown after all is a fault: close it
   QObject::connect(&guard, &QTimer::timeout, [] {
     if (QWidget* up = QApplication::activeModalWidget()) {
@@ -116,6 +118,7 @@ TEST_F(Drop, AnythingButOneLocalFileIsRefused) {
   QWidget* box = window.control("Filename", 1);
   EXPECT_FALSE(dropOn(box, urls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))})));
   EXPECT_FALSE(dropOn(box, urls({QUrl("https://example.org/a.txt")})));
+  EXPECT_FALSE(dropOn(box, file(a), Qt::MoveAction));
   EXPECT_FALSE(dropOn(box, file(dir.path().string())));
   auto* text = new QMimeData;
   text->setText(QString::fromStdString(a));

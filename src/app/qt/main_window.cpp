@@ -239,11 +239,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 bool MainWindow::fileDrop(const Bound& c, QEvent* event) {
   auto* drop = static_cast<QDropEvent*>(event);
   const QString path = dialog_ ? draggedFile(drop->mimeData()) : QString();
-  if (path.isEmpty()) {
+  // Only ever a copy: a drag accepted as a move would let the program the
+  // file came from delete it.
+  if (path.isEmpty() || !(drop->possibleActions() & Qt::CopyAction)) {
     drop->ignore();
     return true;
   }
-  drop->acceptProposedAction();
+  drop->setDropAction(Qt::CopyAction);
+  drop->accept();
   if (event->type() == QEvent::Drop) {
     // Loaded once the drop is over: a message box shown inside the drop
     // would keep the program the file came from waiting.

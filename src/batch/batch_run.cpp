@@ -14,7 +14,9 @@
 #include <ostream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
+#include "model/palette.hpp"
 #include "output/save_file.hpp"
 
 namespace varnel::batch {
@@ -211,7 +213,8 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
     } else {
       if (n > 0) c.scan1 = p.fields[0];
       if (n > 1) c.scan2 = p.fields[1];
-      pair.outcome.messages.push_back("This line is not \"scan1,scan2,stem\" with two scan files.");
+      pair.outcome.messages.push_back(!p.error.empty() ? p.error
+                                                       : "This line is not \"scan1,scan2,stem\" with two scan files.");
     }
   }
 
@@ -343,17 +346,45 @@ Outcome runComparison(const Comparison& c, const Steps& steps) {
   return o;
 }
 
-std::string saveChartImage(const chart::Surface& surface, const std::string& path) {
+namespace {
+
+// The surface holds palette colours only, so the image is written with the
+// palette as its colour table: a third of the data of an RGB image, and
+// quicker to encode. A colour off the palette (none is drawn today) keeps the
+// image in full colour rather than losing it.
+QImage chartImage(const chart::Surface& surface) {
   const int w = surface.ScaleWidth();
   const int h = surface.ScaleHeight();
-  QImage image(w, h, QImage::Format_RGB32);
   const std::uint32_t* bits = surface.bits();
+  const auto at = [&](int x, int y) {
+    return bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
+  };
+  QImage indexed(w, h, QImage::Format_Indexed8);
+  QList<QRgb> table;
+  for (const std::uint32_t c : model::kPalette) table.push_back(0xff000000u | c);
+  indexed.setColorTable(table);
   for (int y = 0; y < h; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < w; ++x)
-      row[x] =
-          0xff000000u | bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
+    uchar* row = indexed.scanLine(y);
+    for (int x = 0; x < w; ++x) {
+      const auto found = std::find(model::kPalette.begin(), model::kPalette.end(), at(x, y));
+      if (found == model::kPalette.end()) {
+        QImage rgb(w, h, QImage::Format_RGB32);
+        for (int yy = 0; yy < h; ++yy) {
+          auto* line = reinterpret_cast<QRgb*>(rgb.scanLine(yy));
+          for (int xx = 0; xx < w; ++xx) line[xx] = 0xff000000u | at(xx, yy);
+        }
+        return rgb;
+      }
+      row[x] = static_cast<uchar>(found - model::kPalette.begin());
+    }
   }
+  return indexed;
+}
+
+}  // namespace
+
+std::string saveChartImage(const chart::Surface& surface, const std::string& path) {
+  const QImage image = chartImage(surface);
   const std::string prefix = "Cannot write the chart image \"" + path + "\": ";
   QSaveFile f(QString::fromStdString(path));
   f.setDirectWriteFallback(false);
@@ -436,7 +467,10 @@ std::vector<PairLine> readPairLines(const std::string& text) {
     if (t.empty() || t[0] == '#') continue;
     PairLine p;
     p.line = number;
-    if (!splitFields(line, p.fields)) p.fields.clear();
+    if (!splitFields(line, p.fields)) {
+      p.fields.clear();
+      p.error = "A quoted field of this line has no closing quote, or text follows its closing quote.";
+    }
     if (first) {
       first = false;
       std::vector<std::string> names;

@@ -57,6 +57,7 @@ std::string summaryRow(int line, const Comparison& c, const std::string& stem, c
 struct PairLine {
   int line = 0;
   std::vector<std::string> fields;
+  std::string error;  // why the line cannot be split into fields
 };
 // Splits the list into its pairs' lines: blank lines, comments and the
 // optional header are left out.

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Static checks of src/: clang-tidy with the checks of .clang-tidy and
+# cppcheck (warnings, performance, portability). Installs what is missing,
+# configures build-lint (compile database, Qt view included) and fails on
+# any finding of either tool.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build-lint
+
+packages=(clang-tidy cppcheck cmake ninja-build qt6-base-dev libgtest-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B "$build" -G Ninja -DVARNEL_WERROR=ON -DVARNEL_BUILD_GUI=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+# The Qt view's sources may include files that moc generates.
+if ninja -C "$build" -t targets all 2>/dev/null | grep -q '^varnel_qt_autogen:'; then
+  cmake --build "$build" --target varnel_qt_autogen >/dev/null
+fi
+
+# The sources of src/ in the compile database: moc output lives in the build
+# folder and is left out.
+mapfile -t sources < <(python3 - "$build/compile_commands.json" <<'PY'
+import json, os, sys
+src = os.path.realpath("src") + os.sep
+files = sorted({os.path.realpath(e["file"]) for e in json.load(open(sys.argv[1]))})
+print("\n".join(f for f in files if f.startswith(src)))
+PY
+)
+[ ${#sources[@]} -gt 0 ] || { echo "lint: no sources of src/ in $build/compile_commands.json"; exit 1; }
+
+status=0
+echo "== clang-tidy (${#sources[@]} files)"
+tidy=$(command -v run-clang-tidy || command -v run-clang-tidy-14)
+if ! "$tidy" -p "$build" -j 2 -quiet "${sources[@]}" >"$build/clang-tidy.log" 2>&1; then
+  status=1
+fi
+# Print the findings only, not the progress lines.
+grep -E '(warning|error):' "$build/clang-tidy.log" | sort -u || true
+
+echo "== cppcheck"
+if ! cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --std=c++20 \
+    --library=qt --quiet -I src --suppress=missingIncludeSystem --suppress=missingInclude \
+    --template='{file}:{line}: {severity}: {message} [{id}]' src; then
+  status=1
+fi
+
+[ $status -eq 0 ] && echo "lint: no findings" || echo "lint: FINDINGS above"
+exit $status

@@ -47,15 +47,24 @@ bool isDecimal(std::string_view f) {
   return i == f.size();
 }
 
-// A field as the format allows it: at most 64 characters once the blanks
-// around it are gone, a decimal number, within the double range.
+// A field as the format allows it: at most 4096 characters once the blanks
+// around it are gone, a decimal number not above the double range; one below
+// it reads as a zero of its sign.
 bool fieldValue(std::string_view raw, double& v) {
   const auto first = raw.find_first_not_of(" \t");
   const auto last = raw.find_last_not_of(" \t");
   const std::string_view f = raw.substr(first, last - first + 1);
-  if (f.size() > 64 || !isDecimal(f)) return false;
+  if (f.size() > 4096 || !isDecimal(f)) return false;
   const std::size_t skip = f[0] == '+' ? 1 : 0;
   const auto r = std::from_chars(f.data() + skip, f.data() + f.size(), v);
+  if (r.ec == std::errc::result_out_of_range) {
+    // strtod tells the two ends of the range apart: HUGE_VAL above, a zero
+    // or subnormal below.
+    const std::string text(f);
+    if (std::fabs(std::strtod(text.c_str(), nullptr)) == HUGE_VAL) return false;
+    v = f[0] == '-' ? -0.0 : 0.0;
+    return true;
+  }
   return r.ec == std::errc() && std::isfinite(v);
 }
 

@@ -43,8 +43,8 @@ tidy=$(command -v run-clang-tidy || command -v run-clang-tidy-14)
 if ! "$tidy" -p "$build" -j 2 -quiet "${sources[@]}" >"$build/clang-tidy.log" 2>&1; then
   status=1
 fi
-# Print the findings only, not the progress lines.
-grep -E '(warning|error):' "$build/clang-tidy.log" | sort -u || true
+# The findings only, once each, without colour codes or progress lines.
+sed 's/\x1b\[[0-9;]*m//g' "$build/clang-tidy.log" | grep -E '^/.*: (warning|error):' | sort -u || true
 
 echo "== cppcheck"
 if ! cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --std=c++20 \

@@ -9,11 +9,11 @@ enum class Kind { Label, TextBox, Button, Frame, ScrollBar, Chart };
 
 // One control of the window at its fixed place in the 632 x 541 client area.
 struct ControlSpec {
-  const char* name;
-  int index;  // member of a control array, -1 for a single control
-  Kind kind;
-  int x, y, w, h;
-  const char* text;  // caption or text before start-up
+  const char* name = "";
+  int index = -1;  // member of a control array, -1 for a single control
+  Kind kind = Kind::Label;
+  int x = 0, y = 0, w = 0, h = 0;
+  const char* text = "";  // caption or text before start-up
   double fontPt = 8.25;
   std::uint32_t fg = 0x000000;  // 0xRRGGBB
   std::uint32_t bg = 0xC0C0C0;

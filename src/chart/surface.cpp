@@ -1,5 +1,6 @@
 #include "chart/surface.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -8,14 +9,42 @@
 namespace varnel::chart {
 namespace {
 
-// Device coordinates of a float position; far-off values are pinned well
-// outside the surface so the line stays clipped rather than wrapping.
-long toDevice(float v) {
-  if (!(v == v)) return -100000;  // NaN
-  const double r = std::floor(static_cast<double>(v) + 0.5);
-  if (r < -100000.0) return -100000;
-  if (r > 100000.0) return 100000;
-  return static_cast<long>(r);
+// Device coordinates: the nearest pixel of a position; an infinite one is
+// pinned far out, where clipping takes over.
+double toDevice(float v) { return std::clamp(std::floor(static_cast<double>(v) + 0.5), -1e7, 1e7); }
+
+// Lines are stepped pixel by pixel, so a segment reaching far outside the
+// surface (a position near infinity) is first cut down to a margin around it.
+// The margin is wide enough that every line that can touch the surface keeps
+// exactly the pixels of the uncut line.
+constexpr double kMargin = 1000.0;
+
+// Liang-Barsky: cuts the segment to the box; false when it misses the box.
+bool clipSegment(double& x1, double& y1, double& x2, double& y2, double lo, double xhi, double yhi) {
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x1 - lo, xhi - x1, y1 - lo, yhi - y1};
+  double t0 = 0.0, t1 = 1.0;
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0.0) {
+      if (r > t1) return false;
+      if (r > t0) t0 = r;
+    } else {
+      if (r < t0) return false;
+      if (r < t1) t1 = r;
+    }
+  }
+  const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
+  x2 = x1 + t1 * dx;
+  y2 = y1 + t1 * dy;
+  x1 = ax;
+  y1 = ay;
+  return true;
 }
 
 }  // namespace
@@ -28,9 +57,18 @@ void Surface::line(float x1, float y1, float x2, float y2) {
 }
 
 void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
+  ++revision_;
+  if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) return;
   const std::uint32_t rgb = model::paletteColour(paletteIndex);
-  long x = toDevice(x1), y = toDevice(y1);
-  const long xe = toDevice(x2), ye = toDevice(y2);
+  double ax = toDevice(x1), ay = toDevice(y1), bx = toDevice(x2), by = toDevice(y2);
+  const double lo = -kMargin, xhi = width_ + kMargin, yhi = height_ + kMargin;
+  const auto inside = [&](double x, double y) { return x >= lo && x <= xhi && y >= lo && y <= yhi; };
+  if (!inside(ax, ay) || !inside(bx, by)) {
+    if (!clipSegment(ax, ay, bx, by, lo, xhi, yhi)) return;
+    ax = std::floor(ax + 0.5), ay = std::floor(ay + 0.5), bx = std::floor(bx + 0.5), by = std::floor(by + 0.5);
+  }
+  long x = static_cast<long>(ax), y = static_cast<long>(ay);
+  const long xe = static_cast<long>(bx), ye = static_cast<long>(by);
   const long dx = std::labs(xe - x), dy = -std::labs(ye - y);
   const long sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
   long err = dx + dy;
@@ -48,12 +86,13 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
       y += sy;
     }
   }
-  ++revision_;
 }
 
 void Surface::pset(float x, float y) {
-  plot(toDevice(x), toDevice(y), model::paletteColour(foreColor_));
   ++revision_;
+  const double px = toDevice(x), py = toDevice(y);
+  if (!(px > -kMargin && px < width_ + kMargin && py > -kMargin && py < height_ + kMargin)) return;
+  plot(static_cast<long>(px), static_cast<long>(py), model::paletteColour(foreColor_));
 }
 
 void Surface::clear() {

@@ -28,7 +28,7 @@ Decimal toDecimal(double v, int sig) {
   const auto e = s.find('e');
   for (char c : s.substr(0, e))
     if (c != '.') d.digits.push_back(c);
-  d.exponent = std::atoi(s.c_str() + e + 1);
+  d.exponent = static_cast<int>(std::strtol(s.c_str() + e + 1, nullptr, 10));
   while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
   return d;
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -11,6 +12,10 @@ namespace {
 
 // Room for the exact decimal expansion of any double (some exporters write
 // them); a longer field is binary data and is refused before it is read whole.
+// 501 readings of the longest fields take about 4 MiB; a file that has not
+// given them by 8 MiB is no scan, and is refused at once rather than walked.
+constexpr std::uintmax_t kMaxScanBytes = 8u << 20;
+
 constexpr std::size_t kMaxFieldLength = 4096;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -154,9 +159,16 @@ ScanRead readScan(std::istream& in) {
   char buf[1 << 16];
   bool first = true;
   bool more = true;
+  std::uintmax_t total = 0;
   while (more && in) {
     in.read(buf, sizeof buf);
     std::size_t n = static_cast<std::size_t>(in.gcount());
+    total += n;
+    if (total > kMaxScanBytes) {
+      out.error = "the file is larger than a scan can be (over 8 MiB before its 501st reading)";
+      out.errorLine = 0;
+      return out;
+    }
     std::size_t i = 0;
     if (first && n >= 3 && std::memcmp(buf, "\xEF\xBB\xBF", 3) == 0) i = 3;  // UTF-8 mark
     first = false;

@@ -23,7 +23,7 @@ std::string saveFile(const std::string& path, const std::string& content) {
   if (!f.open(QIODevice::WriteOnly)) return reasonOf(f);
   const QByteArray bytes = QByteArray::fromStdString(content);
   if (f.write(bytes) != bytes.size()) {
-    const std::string why = reasonOf(f);
+    std::string why = reasonOf(f);
     f.cancelWriting();
     return why;
   }

@@ -22,6 +22,14 @@ TEST(Correlation, InclusiveRangeAndUndefinedCases) {
   EXPECT_FALSE(calc::correlation(a, b, 1, 11, 11));   // one point
   EXPECT_FALSE(calc::correlation(a, b, 1, 20, 10));   // crossed: empty
   EXPECT_FALSE(calc::correlation(a, b, 1, 13, 20));   // constant
+
+  // Two points of an almost flat File 2: the one-pass sums cancel and the raw
+  // quotient lands below -1; the coefficient stays at the bound.
+  a[10][0] = 113.17320698935386;
+  a[11][0] = 188.23476237681473;
+  b[10][0] = 160.26807975318673;
+  b[11][0] = 160.2680721234301;
+  EXPECT_EQ(calc::correlation(a, b, 0, 10, 11), -1.0);
 }
 
 TEST(SlopeAgreement, SinglePrecisionThresholdComparedInDouble) {

@@ -34,9 +34,11 @@ TEST(Surface, LinesEndsRoundingAndClipping) {
 
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  s.line(nan, 5.0f, 10.0f, 5.0f);  // must neither crash nor write outside
-  s.line(inf, inf, -inf, -inf);
+  s.line(nan, 5.0f, 10.0f, 5.0f);  // a NaN end point draws nothing
   s.pset(nan, nan);
+  EXPECT_EQ(countAll(s, 0xFFFF00u), 30 + 29);
+  s.line(inf, inf, -inf, -inf);  // cut down to the surface's diagonal, not walked
+  EXPECT_EQ(countAll(s, 0xFFFF00u), 30 + 29 + 30 - 2);
   EXPECT_EQ(s.pixel(-1, 0), 0u);
 }
 

@@ -99,6 +99,14 @@ TEST(ReadScan, StopsAfterReading501) {
   const ScanRead badLast = readText(lastOpen + "x\r\n");
   EXPECT_FALSE(badLast.ok());
   EXPECT_EQ(badLast.errorLine, 501);
+
+  // A reading after 9 MiB of blank lines is past any real scan: refused
+  // without walking the rest. The same blanks after 501 readings are unread.
+  const std::string blanks(9u << 20, '\n');
+  const ScanRead huge = readText(blanks + "1,2\r\n");
+  EXPECT_FALSE(huge.ok());
+  EXPECT_NE(huge.error.find("larger than a scan"), std::string::npos);
+  EXPECT_TRUE(readText(text + blanks).ok());
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ void ChartView::saveChart() {
   if (dialog.exec() != QDialog::Accepted) return;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return;
-  const QString path = chosen.first();
+  const QString& path = chosen.first();
   folder_ = QFileInfo(path).absolutePath();
   if (const std::string why = saveChartPng(surface_, path); !why.empty()) messages_->show(why, app::kErrorTitle);
 }

@@ -84,7 +84,7 @@ QString draggedFile(const QMimeData* data) {
   if (!data || !data->hasUrls()) return {};
   const QList<QUrl> urls = data->urls();
   if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
-  const QString path = urls.first().toLocalFile();
+  QString path = urls.first().toLocalFile();
   if (path.isEmpty() || QFileInfo(path).isDir()) return {};
   return path;
 }

@@ -1,5 +1,6 @@
 #include "model/number_text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -21,14 +22,15 @@ Decimal toDecimal(double v, int sig) {
     d.digits = "0";
     return d;
   }
+  // "d.dddde+XX", rounded to nearest like printf, without its locale or cost.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*e", sig - 1, std::fabs(v));
-  // buf is "d.ddddde+XX"
-  std::string s(buf);
-  const auto e = s.find('e');
-  for (char c : s.substr(0, e))
-    if (c != '.') d.digits.push_back(c);
-  d.exponent = static_cast<int>(std::strtol(s.c_str() + e + 1, nullptr, 10));
+  const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, sig - 1);
+  const char* e = std::find(buf, r.ptr, 'e');
+  for (const char* c = buf; c != e; ++c)
+    if (*c != '.') d.digits.push_back(*c);
+  const char* exp = e + 1;
+  if (*exp == '+') ++exp;
+  std::from_chars(exp, r.ptr, d.exponent);
   while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
   return d;
 }

@@ -14,27 +14,27 @@ constexpr double kLarge = 9.75;
 using K = Kind;
 
 // A text box: black on white unless given otherwise.
-constexpr ControlSpec box(const char* name, int index, int x, int y, int w, int h, const char* text,
+constexpr ControlDef box(const char* name, int index, int x, int y, int w, int h, const char* text,
                           bool right = false, bool readOnly = false) {
   return {name, index, K::TextBox, x, y, w, h, text, 8.25, 0x000000, kWhite, right, readOnly};
 }
-constexpr ControlSpec label(const char* name, int index, int x, int y, int w, int h, const char* text,
+constexpr ControlDef label(const char* name, int index, int x, int y, int w, int h, const char* text,
                             double pt = 8.25) {
   return {name, index, K::Label, x, y, w, h, text, pt};
 }
-constexpr ControlSpec button(const char* name, int index, int x, int y, int w, int h, const char* text,
+constexpr ControlDef button(const char* name, int index, int x, int y, int w, int h, const char* text,
                              double pt = 8.25, std::uint32_t bg = 0xC0C0C0) {
   return {name, index, K::Button, x, y, w, h, text, pt, 0x000000, bg};
 }
-constexpr ControlSpec bar(const char* name, int x, int y, int w, int h) {
+constexpr ControlDef bar(const char* name, int x, int y, int w, int h) {
   return {name, -1, K::ScrollBar, x, y, w, h, ""};
 }
 
 const std::array kControls = {
     label("LabelX", -1, 16, 0, 57, 17, "File1", kLarge),
-    ControlSpec{"Filename", 1, K::TextBox, 16, 16, 241, 19, "Text2", 8.25, kRed, kDarkGrey, false, true},
+    ControlDef{"Filename", 1, K::TextBox, 16, 16, 241, 19, "Text2", 8.25, kRed, kDarkGrey, false, true},
     label("LabelY", -1, 16, 40, 41, 17, "File2", kLarge),
-    ControlSpec{"Filename", 2, K::TextBox, 16, 56, 241, 19, "Text2", 8.25, kCyan, kDarkGrey, false, true},
+    ControlDef{"Filename", 2, K::TextBox, 16, 56, 241, 19, "Text2", 8.25, kCyan, kDarkGrey, false, true},
     label("Label6", -1, 256, 0, 49, 17, "# of Pnts"),
     box("Pntnum", 1, 264, 16, 33, 19, "", true, true),
     box("Pntnum", 2, 264, 56, 33, 19, "", true, true),
@@ -54,7 +54,7 @@ const std::array kControls = {
     box("MinTemp", 2, 176, 128, 49, 19, "DegreesC"),
     label("Label1", 3, 232, 128, 17, 17, "@"),
     box("Max_at", 3, 248, 128, 41, 19, ""),
-    ControlSpec{"Frame2", -1, K::Frame, 8, 160, 273, 193, "Congruence Calculations", kLarge},
+    ControlDef{"Frame2", -1, K::Frame, 8, 160, 273, 193, "Congruence Calculations", kLarge},
     label("Label4", -1, 104, 184, 25, 17, "Lft"),
     label("Label7", -1, 144, 184, 33, 17, "Delta"),
     label("Label5", -1, 200, 184, 25, 17, "Rt"),
@@ -83,10 +83,10 @@ const std::array kControls = {
     box("t_ratio", 0, 136, 320, 41, 19, ""),
     box("t_ratio", 2, 184, 320, 41, 19, ""),
     button("Quil_Tesk", -1, 232, 296, 33, 41, "Calc Now"),
-    ControlSpec{"Frame3", -1, K::Frame, 8, 368, 113, 105, "Slope Sensitivity", kLarge},
+    ControlDef{"Frame3", -1, K::Frame, 8, 368, 113, 105, "Slope Sensitivity", kLarge},
     box("Threshold", -1, 24, 416, 41, 25, "Text1"),
     bar("VScroll4", 80, 392, 17, 73),
-    ControlSpec{"Frame1", -1, K::Frame, 136, 368, 145, 105, "Shift Chart Up", kLarge},
+    ControlDef{"Frame1", -1, K::Frame, 136, 368, 145, 105, "Shift Chart Up", kLarge},
     button("Shift1", -1, 144, 392, 49, 33, "File 1", kLarge, 0x808080),
     button("Shift2", -1, 144, 432, 49, 33, "File 2", kLarge, 0x808080),
     box("ShiftNum", -1, 208, 416, 33, 25, "0", true),
@@ -97,7 +97,7 @@ const std::array kControls = {
     button("LineButton", 1, 320, 0, 97, 17, "Left Temp"),
     button("LineButton", 0, 424, 0, 65, 17, "Delta-T"),
     button("LineButton", 2, 496, 0, 97, 17, "Right Temp "),
-    ControlSpec{"Picture1", -1, K::Chart, 312, 18, 289, 502, "", 8.25, 0x000000, 0x000000},
+    ControlDef{"Picture1", -1, K::Chart, 312, 18, 289, 502, "", 8.25, 0x000000, 0x000000},
     bar("VScroll1", 295, 275, 17, 256),
     box("LowerCutoff", -1, 264, 512, 25, 19, "0", true),
     bar("VScroll2", 600, 7, 17, 452),
@@ -115,9 +115,9 @@ const std::array kMenu = {
 
 }  // namespace
 
-std::span<const ControlSpec> controls() { return kControls; }
+std::span<const ControlDef> controls() { return kControls; }
 
-const ControlSpec* findControl(std::string_view name, int index) {
+const ControlDef* findControl(std::string_view name, int index) {
   for (const auto& c : kControls)
     if (name == c.name && index == c.index) return &c;
   return nullptr;

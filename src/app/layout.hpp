@@ -8,7 +8,7 @@ namespace varnel::app {
 enum class Kind { Label, TextBox, Button, Frame, ScrollBar, Chart };
 
 // One control of the window at its fixed place in the 632 x 541 client area.
-struct ControlSpec {
+struct ControlDef {
   const char* name = "";
   int index = -1;  // member of a control array, -1 for a single control
   Kind kind = Kind::Label;
@@ -27,8 +27,8 @@ inline constexpr std::uint32_t kWindowBackground = 0xC0C0C0;
 inline constexpr const char* kTitle = "Thermographic Varnel Analysis Calculator";
 inline constexpr const char* kCaption = "Varnel Analysis";
 
-std::span<const ControlSpec> controls();
-const ControlSpec* findControl(std::string_view name, int index = -1);
+std::span<const ControlDef> controls();
+const ControlDef* findControl(std::string_view name, int index = -1);
 
 // The one menu, "&File", and its items in order.
 struct MenuItem {

@@ -62,7 +62,7 @@ TEST_F(Window, ControlsStandAtTheirPlacesWithTheStartUpTexts) {
   EXPECT_EQ(window.windowTitle(), "Varnel Analysis");
   EXPECT_EQ(window.centralWidget()->size(), QSize(632, 541));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
-  for (const app::ControlSpec& c : app::controls()) {
+  for (const app::ControlDef& c : app::controls()) {
     QWidget* w = window.control(c.name, c.index);
     ASSERT_NE(w, nullptr) << c.name;
     EXPECT_EQ(w->parentWidget(), window.centralWidget()) << c.name;
@@ -93,7 +93,7 @@ TEST_F(Window, ControlsStandAtTheirPlacesWithTheStartUpTexts) {
 
 // The boxes are small and fixed: every start-up text must be readable whole.
 TEST_F(Window, StartUpTextsFitTheirBoxes) {
-  for (const app::ControlSpec& c : app::controls()) {
+  for (const app::ControlDef& c : app::controls()) {
     QWidget* w = window.control(c.name, c.index);
     const QFontMetrics m(w->font());
     if (auto* e = qobject_cast<QLineEdit*>(w)) {

@@ -67,10 +67,10 @@ QString wrapped(const QString& text, const QFont& font, int width, int height) {
 
 // Some labels reach under the boxes placed over their right end ("Slope
 // Comparison" under its first result box); their text wraps before them.
-int coveredRight(const app::ControlSpec& label) {
+int coveredRight(const app::ControlDef& label) {
   const QRect area(label.x, label.y, label.w, label.h);
   int right = 0;
-  for (const app::ControlSpec& other : app::controls()) {
+  for (const app::ControlDef& other : app::controls()) {
     if (other.kind == app::Kind::Label || other.kind == app::Kind::Frame || other.x <= label.x) continue;
     const QRect overlap = area.intersected(QRect(other.x, other.y, other.w, other.h));
     if (overlap.width() > 2 && overlap.height() > 2) right = std::max(right, area.right() + 1 - other.x);
@@ -121,35 +121,35 @@ MainWindow::MainWindow(app::Form& form, QWidget* parent) : QMainWindow(parent), 
   client->setAutoFillBackground(true);
   setCentralWidget(client);
 
-  for (const app::ControlSpec& spec : app::controls()) controls_.push_back({&spec, build(spec, client)});
+  for (const app::ControlDef& def : app::controls()) controls_.push_back({&def, build(def, client)});
   // Frames only group: the controls drawn over them keep their own places.
   for (const Bound& c : controls_)
-    if (c.spec->kind == app::Kind::Frame) c.widget->lower();
+    if (c.def->kind == app::Kind::Frame) c.widget->lower();
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   refresh();
 }
 
-QWidget* MainWindow::build(const app::ControlSpec& spec, QWidget* parent) {
-  const char* name = spec.name;
-  const int index = spec.index;
+QWidget* MainWindow::build(const app::ControlDef& def, QWidget* parent) {
+  const char* name = def.name;
+  const int index = def.index;
   QWidget* widget = nullptr;
-  switch (spec.kind) {
+  switch (def.kind) {
     case app::Kind::Label: {
       auto* label = new QLabel(parent);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       label->setWordWrap(true);
       label->setTextFormat(Qt::PlainText);
-      label->setContentsMargins(0, 0, coveredRight(spec), 0);
+      label->setContentsMargins(0, 0, coveredRight(def), 0);
       widget = label;
       break;
     }
     case app::Kind::TextBox: {
       auto* box = new QLineEdit(parent);
-      box->setAlignment(spec.alignRight ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
-      box->setReadOnly(spec.readOnly);
+      box->setAlignment(def.alignRight ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
+      box->setReadOnly(def.readOnly);
       // Boxes only the program writes take no keyboard focus.
-      if (spec.readOnly) box->setFocusPolicy(Qt::NoFocus);
+      if (def.readOnly) box->setFocusPolicy(Qt::NoFocus);
       // A click on a box that has a click handler (the file names) runs it.
       box->installEventFilter(this);
       connect(box, &QLineEdit::textEdited, this, [this, name, index](const QString& typed) {
@@ -186,15 +186,15 @@ QWidget* MainWindow::build(const app::ControlSpec& spec, QWidget* parent) {
       break;
   }
   widget->setObjectName(controlName(name, index));
-  widget->setGeometry(spec.x, spec.y, spec.w, spec.h);
-  widget->setFont(fontFor(spec.fontPt));
-  if (spec.kind != app::Kind::ScrollBar && spec.kind != app::Kind::Chart) {
+  widget->setGeometry(def.x, def.y, def.w, def.h);
+  widget->setFont(fontFor(def.fontPt));
+  if (def.kind != app::Kind::ScrollBar && def.kind != app::Kind::Chart) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour(spec.fg));
-    palette.setColor(QPalette::ButtonText, colour(spec.fg));
-    palette.setColor(QPalette::Text, colour(spec.fg));
-    palette.setColor(QPalette::Button, colour(spec.bg));
-    if (spec.kind == app::Kind::TextBox) palette.setColor(QPalette::Base, colour(spec.bg));
+    palette.setColor(QPalette::WindowText, colour(def.fg));
+    palette.setColor(QPalette::ButtonText, colour(def.fg));
+    palette.setColor(QPalette::Text, colour(def.fg));
+    palette.setColor(QPalette::Button, colour(def.bg));
+    if (def.kind == app::Kind::TextBox) palette.setColor(QPalette::Base, colour(def.bg));
     widget->setPalette(palette);
   }
   return widget;
@@ -202,7 +202,7 @@ QWidget* MainWindow::build(const app::ControlSpec& spec, QWidget* parent) {
 
 QWidget* MainWindow::control(std::string_view name, int index) const {
   for (const Bound& c : controls_)
-    if (name == c.spec->name && index == c.spec->index) return c.widget;
+    if (name == c.def->name && index == c.def->index) return c.widget;
   return nullptr;
 }
 
@@ -217,7 +217,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragMove:
     case QEvent::Drop:
       for (const Bound& c : controls_)
-        if (c.widget == watched && std::string_view(c.spec->name) == "Filename") return fileDrop(c, event);
+        if (c.widget == watched && std::string_view(c.def->name) == "Filename") return fileDrop(c, event);
       break;
     default:
       break;
@@ -226,7 +226,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     for (const Bound& c : controls_) {
       if (c.widget != watched) continue;
-      if (!form_.click(c.spec->name, c.spec->index)) break;
+      if (!form_.click(c.def->name, c.def->index)) break;
       refresh();
       return true;
     }
@@ -250,7 +250,7 @@ bool MainWindow::fileDrop(const Bound& c, QEvent* event) {
   if (event->type() == QEvent::Drop) {
     // Loaded once the drop is over: a message box shown inside the drop
     // would keep the program the file came from waiting.
-    const int index = c.spec->index;
+    const int index = c.def->index;
     QMetaObject::invokeMethod(this, [this, index, path] { openDropped(index, path); }, Qt::QueuedConnection);
   }
   return true;
@@ -269,15 +269,15 @@ void MainWindow::refresh() {
 }
 
 void MainWindow::showControl(const Bound& c) {
-  const app::ControlSpec& spec = *c.spec;
+  const app::ControlDef& def = *c.def;
   const QSignalBlocker quiet(c.widget);
   QString text;
-  if (const std::string* live = form_.text(spec.name, spec.index))
+  if (const std::string* live = form_.text(def.name, def.index))
     text = QString::fromStdString(*live);
   else
-    text = QString::fromUtf8(spec.text);
+    text = QString::fromUtf8(def.text);
 
-  switch (spec.kind) {
+  switch (def.kind) {
     case app::Kind::Label: {
       auto* label = static_cast<QLabel*>(c.widget);
       if (label->text() != text) label->setText(text);
@@ -295,7 +295,7 @@ void MainWindow::showControl(const Bound& c) {
     }
     case app::Kind::Button: {
       auto* button = static_cast<QPushButton*>(c.widget);
-      const QString caption = wrapped(text, button->font(), spec.w - kButtonPadding, spec.h);
+      const QString caption = wrapped(text, button->font(), def.w - kButtonPadding, def.h);
       if (button->text() != caption) button->setText(caption);
       break;
     }
@@ -305,7 +305,7 @@ void MainWindow::showControl(const Bound& c) {
       break;
     }
     case app::Kind::ScrollBar:
-      if (const app::ScrollBar* bar = form_.scrollBar(spec.name)) static_cast<ValueBar*>(c.widget)->display(*bar);
+      if (const app::ScrollBar* bar = form_.scrollBar(def.name)) static_cast<ValueBar*>(c.widget)->display(*bar);
       break;
     case app::Kind::Chart:
       chart_->refresh();

@@ -48,11 +48,11 @@ class MainWindow : public QMainWindow {
 
  private:
   struct Bound {
-    const app::ControlSpec* spec;
+    const app::ControlDef* def;
     QWidget* widget;
   };
 
-  QWidget* build(const app::ControlSpec& spec, QWidget* parent);
+  QWidget* build(const app::ControlDef& def, QWidget* parent);
   void forward(const std::function<void()>& event);
   void showControl(const Bound& control);
   bool fileDrop(const Bound& control, QEvent* event);

@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# Installs what building and testing the calculator needs on Debian 12.
-# Only packages that are missing are installed; sudo is used when not root.
+# Installs what building and testing the calculator needs on Debian 12, and
+# any further packages named as arguments. Only packages that are missing are
+# installed; sudo is used when not root.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev
           clang clang-tidy cppcheck fonts-dejavu-core)
-if [ "${VARNEL_DEPS_EXTRA:-}" != "" ]; then
-  read -r -a extra <<<"$VARNEL_DEPS_EXTRA"
-  packages+=("${extra[@]}")
-fi
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

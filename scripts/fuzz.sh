@@ -7,18 +7,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build=build-fuzz
 
-packages=(clang libclang-rt-14-dev cmake ninja-build qt6-base-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/deps.sh libclang-rt-14-dev
 
 # The reader lives in the model library, which the fuzz target only links:
 # instrument every object for coverage and the sanitizers, not just the

@@ -7,18 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-lint
 
-packages=(clang-tidy cppcheck cmake ninja-build qt6-base-dev libgtest-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/deps.sh
 
 cmake -S . -B "$build" -G Ninja -DVARNEL_WERROR=ON -DVARNEL_BUILD_GUI=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 # The Qt view's sources may include files that moc generates.

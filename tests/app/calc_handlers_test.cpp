@@ -6,12 +6,13 @@
 #include "model/number_text.hpp"
 #include "support/scripted.hpp"
 
-using namespace varnel;
-using test::rgb;
+namespace varnel::test {
+namespace {
 
-TEST(CalcCorrelation, FillsEveryChannelAndPlotsOnlyTheOneOnShow) {
-  test::FormFixture f;
-  app::Form& form = f.form;
+using Strs = std::vector<std::string>;
+struct Calc : ::testing::Test, FormFixture {};
+
+TEST_F(Calc, CorrelationFillsEveryChannelAndPlotsOnlyTheOneOnShow) {
   form.CalcCorrelation_Click();
   EXPECT_EQ(form.Correlation[1].Text, model::kNoValue);  // nothing loaded: all 0
 
@@ -26,18 +27,14 @@ TEST(CalcCorrelation, FillsEveryChannelAndPlotsOnlyTheOneOnShow) {
   form.LineSel = 1;
   form.ClearButton_Click();
   form.CalcCorrelation_Click();
-  EXPECT_EQ(form.Correlation[0].Text, "1");
-  EXPECT_EQ(form.Correlation[1].Text, "0.5");
-  EXPECT_EQ(form.Correlation[2].Text, "-1");
-  const chart::Surface& chart = form.Picture1;
-  EXPECT_EQ(chart.pixel(110, 500 - 120), rgb(12));  // a Left Temp dot at (x, H - y)
-  EXPECT_EQ(chart.pixel(70, 500 - 70), rgb(14));    // the identity line, no Delta-T dot
-  EXPECT_EQ(chart.pixel(160, 500 - 190), rgb(0));   // no Right Temp dot
+  EXPECT_EQ((Strs{form.Correlation[0].Text, form.Correlation[1].Text, form.Correlation[2].Text}),
+            (Strs{"1", "0.5", "-1"}));
+  EXPECT_EQ(form.Picture1.pixel(110, 500 - 120), rgb(12));  // a Left Temp dot at (x, H - y)
+  EXPECT_EQ(form.Picture1.pixel(70, 500 - 70), rgb(14));    // the identity line, no Delta-T dot
+  EXPECT_EQ(form.Picture1.pixel(160, 500 - 190), rgb(0));   // no Right Temp dot
 }
 
-TEST(CalcSlope, ThresholdSharesAndMarksOfTheChannelOnShow) {
-  test::FormFixture f;
-  app::Form& form = f.form;
+TEST_F(Calc, SlopeThresholdSharesAndMarksOfTheChannelOnShow) {
   form.VScroll4.setValue(37);
   EXPECT_EQ(form.Threshold.Text, "0.37");
   // Right Temp of File 2 steps up by 5 over 200..300: slopes differ at 200 and 301.
@@ -59,9 +56,7 @@ TEST(CalcSlope, ThresholdSharesAndMarksOfTheChannelOnShow) {
   EXPECT_EQ(form.SlopeComp[1].Text, model::kNoValue);
 }
 
-TEST(CalcArea, RatioAndFlatRange) {
-  test::FormFixture f;
-  app::Form& form = f.form;
+TEST_F(Calc, AreaRatioAndFlatRange) {
   form.VScroll1.setValue(10);
   form.VScroll2.setValue(80);
   for (int i = 10; i <= 80; ++i) form.Norm2[i][1] = 20.0;
@@ -69,16 +64,13 @@ TEST(CalcArea, RatioAndFlatRange) {
   form.CalcArea_Click();
   EXPECT_EQ(form.AreaRatio[1].Text, "0.911647585863614");  // D = 71 x 20, F = 287 x 0.8 x 70
   EXPECT_EQ(form.AreaRatio[0].Text, "1");
-  EXPECT_EQ(form.Picture1.revision(), drawn);
-  form.VScroll2.setValue(80);
+  EXPECT_EQ(form.Picture1.revision(), drawn);  // draws nothing
   form.VScroll1.setValue(80);
   form.CalcArea_Click();
   EXPECT_EQ(form.AreaRatio[2].Text, model::kNoValue);
 }
 
-TEST(QuilTesk, MarksOnlyTheChannelOnShow) {
-  test::FormFixture f;
-  app::Form& form = f.form;
+TEST_F(Calc, QuilTeskMarksOnlyTheChannelOnShow) {
   form.VScroll1.setValue(100);
   form.VScroll2.setValue(109);  // one window, at 104
   for (int i = 100; i <= 109; ++i) {
@@ -99,16 +91,12 @@ TEST(QuilTesk, MarksOnlyTheChannelOnShow) {
   EXPECT_EQ(form.Picture1.countInRow(row, rgb(0)), form.Picture1.ScaleWidth() - 4);
 }
 
-TEST(QuilTesk, HalfOfTheFullRangeAndTheErrorBox) {
-  test::FormFixture f;
-  app::Form& form = f.form;
+TEST_F(Calc, QuilTeskHalfOfTheFullRangeAndTheErrorBox) {
   // Left Temp levels off at point 246: 246 of the 492 windows are not flat.
   for (int i = 0; i <= model::kLastPoint; ++i)
     form.Norm1[i] = form.Norm2[i] = {1.0 * i, 1.0 * std::min(i, 246), 0.5 * i};
   form.Quil_Tesk_Click();
-  EXPECT_EQ(form.r_ratio[1].Text, "0.5");
-  EXPECT_EQ(form.t_ratio[1].Text, "0.5");
-  EXPECT_EQ(form.r_ratio[2].Text, "1");
+  EXPECT_EQ(form.r_ratio[1].Text + " " + form.t_ratio[1].Text + " " + form.r_ratio[2].Text, "0.5 0.5 1");
 
   form.VScroll1.setValue(100);
   form.VScroll2.setValue(108);  // no window
@@ -116,9 +104,12 @@ TEST(QuilTesk, HalfOfTheFullRangeAndTheErrorBox) {
   form.VScroll2.setValue(300);
   form.Norm1[200][2] = 1e200;
   form.Quil_Tesk_Click();
-  ASSERT_EQ(f.messages.shown.size(), 2u);
-  EXPECT_EQ(f.messages.shown[0].text, "Calculation Error try smoothing or clipping Delta-T");
-  EXPECT_EQ(f.messages.shown[0].title, "Error");
-  EXPECT_EQ(f.messages.shown[1].text, "Calculation Error try smoothing or clipping Right Temp");
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[0].text, "Calculation Error try smoothing or clipping Delta-T");
+  EXPECT_EQ(messages.shown[0].title, "Error");
+  EXPECT_EQ(messages.shown[1].text, "Calculation Error try smoothing or clipping Right Temp");
   EXPECT_EQ(form.r_ratio[1].Text + form.t_ratio[2].Text, "0.51");  // unchanged
 }
+
+}  // namespace
+}  // namespace varnel::test

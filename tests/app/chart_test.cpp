@@ -12,18 +12,13 @@ namespace varnel::test {
 namespace {
 
 constexpr double kW = 287.0;
+using Strs = std::vector<std::string>;
 
 // Readings in file order, given by the point each lands on (reading r on n - r).
 std::string byPoint(int count, const std::function<std::pair<double, double>(int point)>& f) {
   std::vector<std::pair<double, double>> r;
-  for (int i = 0; i < count; ++i) r.push_back(f(count - 1 - i));
+  for (int p = count - 1; p >= 0; --p) r.push_back(f(p));
   return scanText(r);
-}
-
-int countColour(const app::Form& f, int palette) {
-  int n = 0;
-  for (int y = 0; y < 500; ++y) n += f.Picture1.countInRow(y, rgb(palette));
-  return n;
 }
 
 std::vector<int> rowsWith(const app::Form& f, int palette) {
@@ -33,6 +28,12 @@ std::vector<int> rowsWith(const app::Form& f, int palette) {
   return rows;
 }
 
+int countColour(const app::Form& f, int palette) {
+  int n = 0;
+  for (int y = 0; y < 500; ++y) n += f.Picture1.countInRow(y, rgb(palette));
+  return n;
+}
+
 // Whether the curve of a point passes the pixel of its x (the 2-pixel pen
 // also covers the column to the left).
 bool curveAt(const app::Form& f, double x, int point, int palette) {
@@ -40,114 +41,79 @@ bool curveAt(const app::Form& f, double x, int point, int palette) {
   return f.Picture1.pixel(px, 500 - point) == rgb(palette) || f.Picture1.pixel(px - 1, 500 - point) == rgb(palette);
 }
 
-TEST(ComparisonChart, BeforeAnyLoadOnlyGridAndCutoffLines) {
-  FormFixture fx;
-  fx.form.LineButton_Click(0);
-  EXPECT_EQ(fx.form.Picture1.countInRow(0, rgb(14)), 287);  // upper cut-off 500
-  for (int y = 1; y < 500; ++y) ASSERT_EQ(fx.form.Picture1.countInRow(y, rgb(14)), 3) << y;
-  EXPECT_EQ(countColour(fx.form, 14) + countColour(fx.form, 0), 287 * 500);
-  EXPECT_EQ(fx.form.MaxTemp[1].Text, "Degrees C");
+std::string cursors(const app::Form& f) {
+  return std::to_string(f.VScroll1.Value()) + " " + std::to_string(f.VScroll2.Value()) + " " + f.LowerCutoff.Text +
+         " " + f.UpperCutoff.Text;
 }
 
-TEST(ComparisonChart, ShortFilesPullTheCursorsBack) {
-  FormFixture fx;
-  app::Form& f = fx.form;
-  fx.loadText(1, "300.txt", byPoint(300, [](int p) { return std::pair{30.0 + p * 0.02, 30.0}; }));
+struct Chart : ::testing::Test, FormFixture {
+  app::Form& f = form;
+};
+
+TEST_F(Chart, ShortFilesPullTheCursorsBackAndSixtyLowersTheUpperBar) {
+  loadText(1, "300.txt", byPoint(300, [](int p) { return std::pair{30.0 + p * 0.02, 30.0}; }));
   f.LineButton_Click(1);
-  EXPECT_EQ(f.VScroll2.Value(), 299);
-  EXPECT_EQ(f.UpperCutoff.Text, "299");
-  EXPECT_EQ(f.VScroll1.Value(), 0);
+  EXPECT_EQ(cursors(f), "0 299 0 299");
+  // 2 pixels wide, though the cursor handler (width 1) ran mid-drawing.
+  for (int y = 202; y <= 498; ++y) ASSERT_GE(f.Picture1.countInRow(y, rgb(12)), 2) << y;
   const std::vector<int> red = rowsWith(f, 12);
-  ASSERT_FALSE(red.empty());
   EXPECT_GE(red.front(), 500 - 299 - 1);  // the first reading at height H - 299
   EXPECT_EQ(red.back(), 499);             // the last at the bottom
   EXPECT_TRUE(curveAt(f, 0.9 * kW, 299, 12));
-  // 2 pixels wide, though the cursor handler (width 1) ran mid-drawing.
-  for (int y = 202; y <= 498; ++y) ASSERT_GE(f.Picture1.countInRow(y, rgb(12)), 2) << y;
 
-  fx.loadText(1, "long.txt", byPoint(501, [](int p) { return std::pair{36.0 + p % 9 * 0.1, 35.0}; }));
-  fx.loadText(2, "100.txt", byPoint(100, [](int p) { return std::pair{36.0 + p % 5 * 0.1, 35.0}; }));
+  const std::string full = byPoint(501, [](int p) { return std::pair{36.0 + p % 9 * 0.1, 35.0}; });
+  loadText(1, "long.txt", full);
+  loadText(2, "100.txt", byPoint(100, [](int p) { return std::pair{36.0 + p % 5 * 0.1, 35.0}; }));
   f.VScroll1.setValue(150);
   f.LineButton_Click(1);
-  EXPECT_EQ(f.VScroll1.Value(), 98);
-  EXPECT_EQ(f.LowerCutoff.Text, "98");
-  EXPECT_EQ(f.VScroll2.Value(), 99);
-}
+  EXPECT_EQ(cursors(f), "98 99 98 99");
 
-TEST(ComparisonChart, SixtyReadingsLowerTheUpperBarUntilTheNextLoad) {
-  FormFixture fx;
-  app::Form& f = fx.form;
-  const std::string full = byPoint(501, [](int p) { return std::pair{36.0 + p % 10 * 0.1, 35.0}; });
-  fx.loadText(1, "long.txt", full);
-  fx.loadText(2, "sixty.txt", byPoint(60, [](int p) { return std::pair{36.0 + p % 4 * 0.5, 35.0}; }));
-  EXPECT_TRUE(fx.messages.shown.empty());
-  EXPECT_EQ(f.VScroll2.Value(), 59);
-  EXPECT_EQ(f.UpperCutoff.Text, "59");
+  // Below the bar's least value of 80, until the next load.
+  loadText(2, "sixty.txt", byPoint(60, [](int p) { return std::pair{36.0 + p % 4 * 0.5, 35.0}; }));
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(cursors(f), "0 59 0 59");
   EXPECT_GE(rowsWith(f, 11).front(), 500 - 59 - 1);
   const double before = f.Scan2[30][1];
   f.Smoothbutton_Click();
   EXPECT_NE(f.Scan2[30][1], before);
   EXPECT_EQ(f.VScroll2.Value(), 59);
-
-  fx.loadText(1, "long.txt", full);
+  loadText(1, "long.txt", full);
   EXPECT_EQ(f.VScroll2.Value(), 500);
   f.VScroll2.setValue(70);
   EXPECT_EQ(f.VScroll2.Value(), 80);
 }
 
-TEST(ComparisonChart, ExtremesAndNormalisedValues) {
-  FormFixture fx;
-  app::Form& f = fx.form;
+TEST_F(Chart, ExtremesAndNormalisedValues) {
   const double left[4] = {1.5, 2.5, 2.5, 0.5};
-  fx.loadText(1, "four.txt", byPoint(4, [&](int p) { return std::pair{left[p], 3.0}; }));
+  loadText(1, "four.txt", byPoint(4, [&](int p) { return std::pair{left[p], 3.0}; }));
   f.LineButton_Click(1);
-  EXPECT_EQ(f.MaxTemp[1].Text, "2.5");
-  EXPECT_EQ(f.Max_at[0].Text, "1");
-  EXPECT_EQ(f.MinTemp[1].Text, "0.5");
-  EXPECT_EQ(f.Max_at[2].Text, "3");
+  EXPECT_EQ((Strs{f.MaxTemp[1].Text, f.Max_at[0].Text, f.MinTemp[1].Text, f.Max_at[2].Text, f.MaxTemp[2].Text}),
+            (Strs{"2.5", "1", "0.5", "3", "DegreesC"}));
   EXPECT_EQ(f.MaxAt1[1], 1);
   EXPECT_EQ(f.MinVal1[1], 0.5f);
   EXPECT_DOUBLE_EQ(f.Norm1[1][1], 0.9 * kW);
   EXPECT_DOUBLE_EQ(f.Norm1[3][1], 0.1 * kW);
   EXPECT_EQ(f.Norm1[4][1], 0.0);  // outside the range
-  EXPECT_EQ(f.MaxTemp[2].Text, "DegreesC");
 
   // Delta-T all negative: highest 0 with an empty position, scaled with hi = 0.
-  fx.loadText(1, "neg.txt", byPoint(200, [](int p) { return std::pair{35.0, 35.5 + p * 0.01}; }));
+  loadText(1, "neg.txt", byPoint(200, [](int p) { return std::pair{35.0, 35.5 + p * 0.01}; }));
   f.LineButton_Click(0);
-  EXPECT_EQ(f.MaxTemp[1].Text, "0");
-  EXPECT_EQ(f.Max_at[0].Text, "");
+  EXPECT_EQ((Strs{f.MaxTemp[1].Text, f.Max_at[0].Text, f.Max_at[2].Text}), (Strs{"0", "", "199"}));
   EXPECT_EQ(f.MaxAt1[0], 0);
-  EXPECT_EQ(f.Max_at[2].Text, "199");
   const double k = 0.8 * kW / (0.0 - f.Scan1[199][0]);
   EXPECT_NEAR(f.Norm1[0][0], k * f.Scan1[0][0] + (0.1 * kW - k * f.Scan1[199][0]), 1e-9);
 
   // File 2 never above 0 shows the position File 1's search left.
-  fx.loadText(1, "one.txt", byPoint(100, [](int p) { return std::pair{p == 40 ? 37.0 : 35.2, 35.0}; }));
-  fx.loadText(2, "two.txt", byPoint(100, [](int p) { return std::pair{34.0, 34.5 + p * 0.001}; }));
+  loadText(1, "one.txt", byPoint(100, [](int p) { return std::pair{p == 40 ? 37.0 : 35.2, 35.0}; }));
+  loadText(2, "two.txt", byPoint(100, [](int p) { return std::pair{34.0, 34.5 + p * 0.001}; }));
   f.LineButton_Click(0);
-  EXPECT_EQ(f.MaxTemp[2].Text, "0");
-  EXPECT_EQ(f.Max_at[1].Text, "40");
+  EXPECT_EQ((Strs{f.MaxTemp[2].Text, f.Max_at[1].Text}), (Strs{"0", "40"}));
   EXPECT_EQ(f.MaxAt2[0], 40);
 }
 
-TEST(ComparisonChart, FlatRangeDrawsDownTheMiddle) {
-  FormFixture fx;
-  app::Form& f = fx.form;
-  fx.loadText(1, "flat.txt", byPoint(501, [](int) { return std::pair{36.6, 36.6}; }));
-  for (int ch : {1, 0}) {  // 36.6 throughout, and Delta-T 0 throughout
-    f.LineButton_Click(ch);
-    EXPECT_EQ(f.MinTemp[1].Text, ch ? "36.6" : "0");
-    for (int i = 0; i <= 500; ++i) ASSERT_EQ(f.Norm1[i][ch], 0.5 * kW) << i;
-  }
-  EXPECT_TRUE(curveAt(f, 0.5 * kW, 250, 12));
-}
-
-TEST(ComparisonChart, ChannelsDrawnWithoutClearingStayTogether) {
-  FormFixture fx;
-  app::Form& f = fx.form;
+TEST_F(Chart, ChannelsDrawnWithoutClearingStayTogetherAndFlatRangesDrawDownTheMiddle) {
   // Left rises with the point, right twice as fast: Delta-T falls.
-  fx.loadText(1, "mirror.txt", byPoint(101, [](int p) { return std::pair{30.0 + p * 0.1, 20.0 + p * 0.2}; }));
+  loadText(1, "mirror.txt", byPoint(101, [](int p) { return std::pair{30.0 + p * 0.1, 20.0 + p * 0.2}; }));
   f.LineButton_Click(0);
   f.LineButton_Click(1);
   EXPECT_TRUE(curveAt(f, 0.7 * kW, 25, 12));  // Delta-T
@@ -158,18 +124,27 @@ TEST(ComparisonChart, ChannelsDrawnWithoutClearingStayTogether) {
   f.LineButton_Click(1);
   EXPECT_TRUE(curveAt(f, 0.3 * kW, 25, 12));
   EXPECT_FALSE(curveAt(f, 0.7 * kW, 25, 12));
+
+  f.ClearButton_Click();
+  loadText(1, "flat.txt", byPoint(501, [](int) { return std::pair{36.6, 36.6}; }));
+  for (int ch : {1, 0}) {  // 36.6 throughout, and Delta-T 0 throughout
+    f.LineButton_Click(ch);
+    EXPECT_EQ(f.MinTemp[1].Text, ch ? "36.6" : "0");
+    for (int i = 0; i <= 500; ++i) ASSERT_EQ(f.Norm1[i][ch], 0.5 * kW) << i;
+  }
+  EXPECT_TRUE(curveAt(f, 0.5 * kW, 250, 12));
 }
 
-TEST(ComparisonChart, LoadingFile2DrawsEveryChannelAndEndsOnLeftTemp) {
-  FormFixture fx;
-  app::Form& f = fx.form;
+TEST_F(Chart, LoadingFile2DrawsEveryChannelAndEndsOnLeftTempAndCaptionsFollowTheSelection) {
+  auto captions = [&] {
+    return Strs{f.LineButton[0].Caption, f.LineButton[1].Caption, f.LineButton[2].Caption, f.Label3.Caption,
+                f.Label13.Caption};
+  };
   auto shape = [](int p) { return std::pair{36.0 + std::sin(p * 0.05), 35.0 + std::cos(p * 0.03)}; };
-  fx.loadText(1, "one.txt", byPoint(501, shape));
-  fx.loadText(2, "two.txt", byPoint(450, [&](int p) { return shape(p + 7); }));
+  loadText(1, "one.txt", byPoint(501, shape));
+  loadText(2, "two.txt", byPoint(450, [&](int p) { return shape(p + 7); }));
   EXPECT_EQ(f.LineSel, 1);
-  EXPECT_EQ(f.Label3.Caption, "Left Temp");
-  EXPECT_EQ(f.LineButton[1].Caption, "Left Temp ON");
-  EXPECT_EQ(f.LineButton[2].Caption, "Right Temp");
+  EXPECT_EQ(captions(), (Strs{"Delta-T", "Left Temp ON", "Right Temp", "Left Temp", "Raw"}));  // no trailing blank
   // Every channel is normalised. Right Temp went first: File 1 over 0..500,
   // before File 2 pulled the upper cursor down to 449.
   for (int ch = 0; ch < 3; ++ch)
@@ -186,11 +161,21 @@ TEST(ComparisonChart, LoadingFile2DrawsEveryChannelAndEndsOnLeftTemp) {
   f.LineButton_Click(1);
   EXPECT_TRUE(shown == std::vector<std::uint32_t>(f.Picture1.bits(), f.Picture1.bits() + 287 * 500));
   EXPECT_GT(countColour(f, 11), 0);
+
+  f.LineButton_Click(2);
+  EXPECT_EQ(f.LineSel, 2);
+  EXPECT_EQ(captions(), (Strs{"Delta-T", "Left Temp", "Right Temp ON", "Right Temp", "Raw"}));
+  f.LineButton_Click(0);
+  EXPECT_EQ(captions(), (Strs{"Delta-T ON", "Left Temp", "Right Temp", "Delta-T", "Raw"}));
 }
 
-TEST(RangeCursors, EveryMoveLeavesItsLine) {
-  FormFixture fx;
-  app::Form& f = fx.form;
+TEST_F(Chart, BeforeAnyLoadOnlyGridAndCutoffLinesAndEveryCursorMoveLeavesItsLine) {
+  f.LineButton_Click(0);
+  EXPECT_EQ(f.Picture1.countInRow(0, rgb(14)), 287);  // upper cut-off 500
+  for (int y = 1; y < 500; ++y) ASSERT_EQ(f.Picture1.countInRow(y, rgb(14)), 3) << y;
+  EXPECT_EQ(countColour(f, 14) + countColour(f, 0), 287 * 500);
+  EXPECT_EQ(f.MaxTemp[1].Text, "Degrees C");
+  f.ClearButton_Click();
   for (const char* shown : {"1", "2", "3"}) {
     f.VScroll1.setValue(f.VScroll1.Value() + f.VScroll1.SmallChange);
     EXPECT_EQ(f.LowerCutoff.Text, shown);
@@ -199,36 +184,18 @@ TEST(RangeCursors, EveryMoveLeavesItsLine) {
   EXPECT_EQ(f.UpperCutoff.Text, "490");
   EXPECT_EQ(rowsWith(f, 14), (std::vector<int>{10, 497, 498, 499}));
   for (int y : {10, 497, 498, 499}) EXPECT_EQ(f.Picture1.countInRow(y, rgb(14)), 287);
-
   f.ClearButton_Click();
   f.VScroll1.setValue(3);  // the value it holds: nothing runs
   EXPECT_EQ(countColour(f, 14), 0);
   f.VScroll1.setValue(200);  // crossed cut-offs are taken as they are
   f.VScroll2.setValue(100);
-  EXPECT_EQ(f.LowerCutoff.Text, "200");
-  EXPECT_EQ(f.UpperCutoff.Text, "100");
+  EXPECT_EQ(cursors(f), "200 100 200 100");
 }
 
-TEST(ChannelButtons, CaptionsFollowTheSelection) {
-  FormFixture fx;
-  app::Form& f = fx.form;
-  auto captions = [&] {
-    return std::vector<std::string>{f.LineButton[0].Caption, f.LineButton[1].Caption, f.LineButton[2].Caption,
-                                    f.Label3.Caption, f.Label13.Caption};
-  };
-  f.LineButton_Click(2);
-  EXPECT_EQ(f.LineSel, 2);
-  EXPECT_EQ(captions(), (std::vector<std::string>{"Delta-T", "Left Temp", "Right Temp ON", "Right Temp", "Raw"}));
-  f.LineButton_Click(0);  // "Right Temp" loses the design's trailing blank
-  EXPECT_EQ(captions(), (std::vector<std::string>{"Delta-T ON", "Left Temp", "Right Temp", "Delta-T", "Raw"}));
-}
-
-TEST(Smoothing, SelectedChannelOfBothFilesBetweenTheBars) {
-  FormFixture fx;
-  app::Form& f = fx.form;
+TEST_F(Chart, SmoothingTakesTheSelectedChannelOfBothFilesBetweenTheBars) {
   const std::string spike = byPoint(501, [](int p) { return std::pair{p == 100 ? 11.0 : 0.0, std::sin(p * 1.7)}; });
-  fx.loadText(1, "one.txt", spike);
-  fx.loadText(2, "two.txt", spike);
+  loadText(1, "one.txt", spike);
+  loadText(2, "two.txt", spike);
   const model::Table before = f.Scan1;
   f.Smoothbutton_Click();  // Left Temp, selected by the load
   for (const auto* scan : {&f.Scan1, &f.Scan2}) {
@@ -247,7 +214,6 @@ TEST(Smoothing, SelectedChannelOfBothFilesBetweenTheBars) {
   const model::Table right = f.Scan2;
   f.Smoothbutton_Click();
   for (int i = 0; i <= 500; ++i) EXPECT_EQ(f.Scan2[i][2] != right[i][2], i >= 105 && i <= 195) << i;
-
   // The state belongs to the channel.
   f.LineButton_Click(0);
   EXPECT_EQ(f.Label13.Caption, "Raw");

@@ -1,7 +1,5 @@
-// One whole session on two short hand-made scans, from loading to the two
-// result files. The expected files were worked out independently, from the
-// formulas of the design (a small script in IEEE double arithmetic), not by
-// running this program; they are compared byte for byte.
+// One whole session on two short hand-made scans, from loading to the two result files, compared byte for
+// byte with files worked out independently (in IEEE double arithmetic), not by running this program.
 #include <gtest/gtest.h>
 
 #include "support/scripted.hpp"
@@ -91,11 +89,9 @@ const char* const kExport = R"(@1,,,@2
 
 std::string expected(const char* text, const std::string& path1, const std::string& path2) {
   std::string out;
-  for (const char* c = text; *c; ++c) {
+  for (const char* c = text; *c; ++c)
     if (*c == '@') out += "\"" + (*++c == '1' ? path1 : path2) + "\"";
-    else if (*c == '\n') out += "\r\n";
-    else out += *c;
-  }
+    else out += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
   return out;
 }
 
@@ -113,9 +109,7 @@ TEST(EndToEnd, LoadNarrowSmoothShiftCalculateAndWrite) {
   EXPECT_EQ(f.Frame1.Caption, "Shift Chart Up -2");
   EXPECT_EQ(f.LowerCutoff.Text, "5");
   f.VScroll2.setValue(18);                               // the second scan now ends at 18
-  f.LineButton_Click(1);
-  f.LineButton_Click(2);
-  f.LineButton_Click(0);
+  for (int ch : {1, 2, 0}) f.LineButton_Click(ch);
   f.Threshold.Text = "5.4";                              // typed in
   f.CalcCorrelation_Click();
   f.CalcSlope_Click();

@@ -13,6 +13,7 @@
 
 #include "app/dialogs.hpp"
 #include "app/layout.hpp"
+#include "chart/scaling.hpp"
 #include "chart/surface.hpp"
 #include "model/tables.hpp"
 
@@ -116,7 +117,9 @@ class Form {
   bool LoadScanFile(int Index);
   void placeScan(model::Table& scan);
   void DrawScans(int ch);
+  void drawGrid();
   void drawFile(int file, int ch, int colour, int& hiAt, int& loAt);
+  void showExtremes(int file, const chart::Extremes& e);
   void cutoffLine(int v);
   void SmoothScans(int channel, int halfWidth);
   void ComputeSlopes(int channel, int margin);

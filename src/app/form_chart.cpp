@@ -13,7 +13,10 @@ std::string positionText(int at) { return at == chart::kNoPosition ? std::string
 std::int16_t storedPosition(int at) { return static_cast<std::int16_t>(at == chart::kNoPosition ? 0 : at); }
 }  // namespace
 
-void Form::DrawScans(int ch) {
+// The frame shared by the comparison and the slopes chart: yellow lines at a
+// quarter, three quarters and half of the width, then the upper and the lower
+// cut-off.
+void Form::drawGrid() {
   const float W = static_cast<float>(Picture1.ScaleWidth());
   const float H = static_cast<float>(Picture1.ScaleHeight());
   const float A = W / 2;
@@ -24,6 +27,18 @@ void Form::DrawScans(int ch) {
   Picture1.line(A, 0, A, H);
   Picture1.line(0, H - static_cast<float>(VScroll2.Value()), W, H - static_cast<float>(VScroll2.Value()));
   Picture1.line(0, H - static_cast<float>(VScroll1.Value()), W, H - static_cast<float>(VScroll1.Value()));
+}
+
+// A file's highest and lowest value and their positions in its boxes.
+void Form::showExtremes(int file, const chart::Extremes& e) {
+  MaxTemp[file].Text = formatNumber(e.hi);
+  Max_at[file - 1].Text = positionText(e.hiAt);
+  MinTemp[file].Text = formatNumber(e.lo);
+  Max_at[file + 1].Text = positionText(e.loAt);
+}
+
+void Form::DrawScans(int ch) {
+  drawGrid();
   Picture1.setDrawWidth(2);
   // The positions of the search carry over from File 1 to File 2.
   int hiAt = chart::kNoPosition;
@@ -54,10 +69,7 @@ void Form::drawFile(int file, int ch, int colour, int& hiAt, int& loAt) {
   hiAt = e.hiAt;
   loAt = e.loAt;
 
-  MaxTemp[file].Text = formatNumber(e.hi);
-  Max_at[file - 1].Text = positionText(e.hiAt);
-  MinTemp[file].Text = formatNumber(e.lo);
-  Max_at[file + 1].Text = positionText(e.loAt);
+  showExtremes(file, e);
   float* maxVal = file == 1 ? MaxVal1 : MaxVal2;
   float* minVal = file == 1 ? MinVal1 : MinVal2;
   std::int16_t* maxAt = file == 1 ? MaxAt1 : MaxAt2;

@@ -7,7 +7,6 @@
 namespace varnel::app {
 
 using model::formatInt;
-using model::formatNumber;
 
 void Form::VScroll3_Change() { ShiftNum.Text = formatInt(VScroll3.Value()); }
 
@@ -64,52 +63,25 @@ void Form::SlopeChart_Click() {
   const int c = LineSel;
   const auto k = static_cast<std::size_t>(c);
   ComputeSlopes(c, 1);
+  drawGrid();
   const float W = static_cast<float>(Picture1.ScaleWidth());
   const float H = static_cast<float>(Picture1.ScaleHeight());
-  Picture1.setDrawWidth(1);
-  Picture1.setForeColor(model::kYellow);
-  const float A = W / 2;
-  Picture1.line(A / 2, 0, A / 2, H);
-  Picture1.line(A + A / 2, 0, A + A / 2, H);
-  Picture1.line(A, 0, A, H);
-  Picture1.line(0, H - static_cast<float>(VScroll2.Value()), W, H - static_cast<float>(VScroll2.Value()));
-  Picture1.line(0, H - static_cast<float>(VScroll1.Value()), W, H - static_cast<float>(VScroll1.Value()));
 
-  // The positions carry over from File 1's search to File 2's.
-  double max = -80, min = 80;
-  std::string maxAt, minAt;
-  auto search = [&](const model::Table& slopes) {
-    const int L = VScroll1.Value();
-    const int U = VScroll2.Value();
-    for (int i = L + 1; i <= U - 1; ++i) {
-      const double s = slopes[static_cast<std::size_t>(i)][k];
-      if (s > max) {
-        max = s;
-        maxAt = formatInt(i);
-      }
-      if (s < min) {
-        min = s;
-        minAt = formatInt(i);
-      }
-    }
-  };
+  // Each search starts from -80 and 80; the positions carry over from File
+  // 1's search to File 2's.
+  chart::Extremes e{-80.0, 80.0, chart::kNoPosition, chart::kNoPosition};
   if (pointCount(1) > 0) {
-    search(Slopes1);
-    MaxTemp[1].Text = formatNumber(max);
-    Max_at[0].Text = maxAt;
-    MinTemp[1].Text = formatNumber(min);
-    Max_at[2].Text = minAt;
+    chart::searchExtremes(Slopes1, c, VScroll1.Value() + 1, VScroll2.Value() - 1, e);
+    showExtremes(1, e);
   }
-  max = -80;
-  min = 80;
+  e.hi = -80.0;
+  e.lo = 80.0;
   if (pointCount(2) > 0) {
-    search(Slopes2);
-    MaxTemp[2].Text = formatNumber(max);
-    Max_at[1].Text = maxAt;
-    MinTemp[2].Text = formatNumber(min);
-    Max_at[3].Text = minAt;
+    chart::searchExtremes(Slopes2, c, VScroll1.Value() + 1, VScroll2.Value() - 1, e);
+    showExtremes(2, e);
     Label3.Caption = ChannelNames[6];
   }
+  double max = e.hi, min = e.lo;
   const double shownMax = model::numericValue(MaxTemp[1].Text);
   const double shownMin = model::numericValue(MinTemp[1].Text);
   if (shownMax > max) max = shownMax;

@@ -30,9 +30,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/qt/chart_image.hpp"
 #include "app/qt/chart_view.hpp"
 #include "app/qt/program.hpp"
+#include "picture/chart_picture.hpp"
 
 namespace {
 
@@ -79,7 +79,7 @@ const char* chartShown(varnel::qt::Program& program) {
   const auto* shot = dynamic_cast<const QImage*>(program.window.backingStore()->paintDevice());
   if (!shot) return "unknown";
   if (shot->devicePixelRatio() != 1.0) return "unknown";
-  const QImage want = varnel::qt::chartImage(program.form.Picture1);
+  const QImage want = varnel::picture::chartImage(program.form.Picture1);
   const QPoint at = program.window.chart()->mapTo(&program.window, QPoint(1, 1));
   if (!shot->rect().contains(QRect(at, want.size()))) return "no";
   for (int y = 0; y < want.height(); ++y)

@@ -70,9 +70,7 @@ bool Form::LoadScanFile(int Index) {
   if (name.empty()) return false;
   const model::ScanRead read = model::readScanFile(name);
   if (!read.ok()) {
-    std::string where = read.errorLine > 0 ? ", line " + formatInt(read.errorLine) : "";
-    messages_.show("Cannot load the scan \"" + name + "\"" + where + ": " + read.error + ".",
-                   kErrorTitle);
+    messages_.show(messages::cannotLoad(name, read.errorLine, read.error), kErrorTitle);
     return false;
   }
   Filename[Index].Text = name;
@@ -86,7 +84,7 @@ bool Form::LoadScanFile(int Index) {
   VScroll1.setValue(0);
   VScroll1_Change();
   VScroll2.setValue(500);
-  VScroll2.Min = 80;  // a short file may have lowered it (see DrawScans)
+  VScroll2.Min = kUpperCutoffBar.min;  // a short file may have lowered it (see DrawScans)
   VScroll2_Change();
   for (auto& s : DataState) s = "Raw";
   return true;
@@ -121,15 +119,6 @@ void Form::fileopen2_Click() {
   LineButton_Click(0);
   ClearButton_Click();
   LineButton_Click(1);
-}
-
-// A cut-off line across the chart on the row of point v.
-void Form::cutoffLine(int v) {
-  Picture1.setDrawWidth(1);
-  Picture1.setForeColor(model::kYellow);
-  const float H = static_cast<float>(Picture1.ScaleHeight());
-  const float W = static_cast<float>(Picture1.ScaleWidth());
-  Picture1.line(0.0f, H - static_cast<float>(v), W, H - static_cast<float>(v));
 }
 
 void Form::VScroll1_Change() {

@@ -13,6 +13,7 @@
 
 #include "app/dialogs.hpp"
 #include "app/layout.hpp"
+#include "app/messages.hpp"
 #include "chart/scaling.hpp"
 #include "chart/surface.hpp"
 #include "model/tables.hpp"
@@ -27,13 +28,22 @@ struct Captioned {  // labels, frames, buttons
   std::string Caption;
 };
 
+// The range, steps and start value of a scroll bar.
+struct BarRange {
+  int min, max, smallChange, largeChange, start;
+};
+inline constexpr BarRange kLowerCutoffBar{0, 225, 1, 10, 0};
+inline constexpr BarRange kUpperCutoffBar{80, 500, 1, 10, 500};
+inline constexpr BarRange kShiftBar{0, 100, 1, 3, 0};
+inline constexpr BarRange kThresholdBar{0, 200, 1, 10, 0};  // threshold x 100
+
 // A vertical bar with its larger value at the top end. Setting a different
 // value runs Change at once; setting the value it holds runs nothing. Values
 // are kept within Min..Max.
 class ScrollBar {
  public:
-  ScrollBar(int min, int max, int smallChange, int largeChange, int value)
-      : Min(min), Max(max), SmallChange(smallChange), LargeChange(largeChange), value_(value) {}
+  explicit ScrollBar(const BarRange& r)
+      : Min(r.min), Max(r.max), SmallChange(r.smallChange), LargeChange(r.largeChange), value_(r.start) {}
 
   int Value() const { return value_; }
   void setValue(int v);
@@ -46,7 +56,6 @@ class ScrollBar {
 };
 
 inline constexpr const char* kScanFilter = "Data Files (*.txt)|*.txt";
-inline constexpr const char* kErrorTitle = "Error";
 
 class Form {
  public:
@@ -59,10 +68,10 @@ class Form {
   TextBox AreaRatio[3], SlopeComp[3], Correlation[3], r_ratio[3], t_ratio[3];
   TextBox Threshold, ShiftNum, LowerCutoff, UpperCutoff;
   Captioned Label3, Label13, Frame1, LineButton[3];
-  ScrollBar VScroll1{0, 225, 1, 10, 0};    // lower cut-off
-  ScrollBar VScroll2{80, 500, 1, 10, 500};  // upper cut-off
-  ScrollBar VScroll3{0, 100, 1, 3, 0};     // shift amount
-  ScrollBar VScroll4{0, 200, 1, 10, 0};    // slope threshold x 100
+  ScrollBar VScroll1{kLowerCutoffBar};
+  ScrollBar VScroll2{kUpperCutoffBar};
+  ScrollBar VScroll3{kShiftBar};
+  ScrollBar VScroll4{kThresholdBar};
   chart::Surface Picture1{287, 500};
 
   // ---- data model
@@ -117,6 +126,8 @@ class Form {
   bool LoadScanFile(int Index);
   void placeScan(model::Table& scan);
   void DrawScans(int ch);
+  float rowOf(int point) const;  // the chart row of a point
+  void traceStep(int i, double from, double to);
   void drawGrid();
   void drawFile(int file, int ch, int colour, int& hiAt, int& loAt);
   void showExtremes(int file, const chart::Extremes& e);
@@ -125,6 +136,7 @@ class Form {
   void ComputeSlopes(int channel, int margin);
   void shiftFile(int file);
   void showShiftCount();
+  void save(const std::string& what, const std::string& path, const std::string& bytes);
 
   FileDialog& dialog_;
   MessageBox& messages_;

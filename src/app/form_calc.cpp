@@ -21,8 +21,6 @@ using model::formatNumber;
 
 namespace {
 
-constexpr const char* kCalcErrorText = "Calculation Error try smoothing or clipping ";
-
 std::string resultText(const std::optional<double>& v) { return v ? formatNumber(*v) : model::kNoValue; }
 
 }  // namespace
@@ -57,17 +55,15 @@ void Form::CalcSlope_Click() {
 
   // Blank the marker strip (columns 1 and 2) over the range.
   Picture1.setDrawWidth(1);
-  const float H = static_cast<float>(Picture1.ScaleHeight());
-  const float L = static_cast<float>(VScroll1.Value());
-  const float U = static_cast<float>(VScroll2.Value());
-  Picture1.line(1.0f, H - L, 1.0f, H - U, model::kBlack);
-  Picture1.line(2.0f, H - L, 2.0f, H - U, model::kBlack);
+  const float L = rowOf(VScroll1.Value());
+  const float U = rowOf(VScroll2.Value());
+  Picture1.line(1.0f, L, 1.0f, U, model::kBlack);
+  Picture1.line(2.0f, L, 2.0f, U, model::kBlack);
 
   const auto mark = [this](int i) {
     Picture1.setForeColor(model::kLightRed);
-    const float h = static_cast<float>(Picture1.ScaleHeight());
-    Picture1.pset(1.0f, h - static_cast<float>(i));
-    Picture1.pset(2.0f, h - static_cast<float>(i));
+    Picture1.pset(1.0f, rowOf(i));
+    Picture1.pset(2.0f, rowOf(i));
   };
   const int lo = VScroll1.Value() + m;
   const int hi = VScroll2.Value() - m;
@@ -91,12 +87,12 @@ void Form::Quil_Tesk_Click() {
     const bool r = test == calc::WindowTest::Correlation;
     Picture1.setForeColor(r ? model::kYellow : model::kLightMagenta);
     const float x = r ? 4.0f : 7.0f;
-    Picture1.pset(x, static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(i));
-    Picture1.pset(x + 1.0f, static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(i));
+    Picture1.pset(x, rowOf(i));
+    Picture1.pset(x + 1.0f, rowOf(i));
   };
   const calc::TwoRatio res = calc::twoRatio(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark);
   if (res.failed()) {
-    messages_.show(kCalcErrorText + ChannelNames[res.failedChannel], kErrorTitle);
+    messages_.show(messages::calculationError(ChannelNames[res.failedChannel]), kErrorTitle);
     return;
   }
   for (int k = 0; k < model::kChannels; ++k) {

@@ -13,6 +13,17 @@ std::string positionText(int at) { return at == chart::kNoPosition ? std::string
 std::int16_t storedPosition(int at) { return static_cast<std::int16_t>(at == chart::kNoPosition ? 0 : at); }
 }  // namespace
 
+float Form::rowOf(int point) const {
+  return static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(point);
+}
+
+// A cut-off line across the chart on the row of point v.
+void Form::cutoffLine(int v) {
+  Picture1.setDrawWidth(1);
+  Picture1.setForeColor(model::kYellow);
+  Picture1.line(0.0f, rowOf(v), static_cast<float>(Picture1.ScaleWidth()), rowOf(v));
+}
+
 // The frame shared by the comparison and the slopes chart: yellow lines at a
 // quarter, three quarters and half of the width, then the upper and the lower
 // cut-off.
@@ -25,8 +36,13 @@ void Form::drawGrid() {
   Picture1.line(A / 2, 0, A / 2, H);
   Picture1.line(A / 2 + A, 0, A / 2 + A, H);
   Picture1.line(A, 0, A, H);
-  Picture1.line(0, H - static_cast<float>(VScroll2.Value()), W, H - static_cast<float>(VScroll2.Value()));
-  Picture1.line(0, H - static_cast<float>(VScroll1.Value()), W, H - static_cast<float>(VScroll1.Value()));
+  Picture1.line(0, rowOf(VScroll2.Value()), W, rowOf(VScroll2.Value()));
+  Picture1.line(0, rowOf(VScroll1.Value()), W, rowOf(VScroll1.Value()));
+}
+
+// Point i - 1 to point i of one channel, from position `from` to `to`.
+void Form::traceStep(int i, double from, double to) {
+  Picture1.line(static_cast<float>(from), rowOf(i - 1), static_cast<float>(to), rowOf(i));
 }
 
 // A file's highest and lowest value and their positions in its boxes.
@@ -82,14 +98,12 @@ void Form::drawFile(int file, int ch, int colour, int& hiAt, int& loAt) {
   const chart::Scale s = chart::scaleToWidth(e.hi, e.lo, Picture1.ScaleWidth());
   Picture1.setForeColor(colour);
   Picture1.setDrawWidth(2);
-  const float H = static_cast<float>(Picture1.ScaleHeight());
   const auto c = static_cast<std::size_t>(ch);
   norm[static_cast<std::size_t>(L)][c] = s.k * scan[static_cast<std::size_t>(L)][c] + s.b;
   for (int i = L + 1; i <= U; ++i) {
     const auto p = static_cast<std::size_t>(i);
     norm[p][c] = s.k * scan[p][c] + s.b;
-    Picture1.line(static_cast<float>(norm[p - 1][c]), H - static_cast<float>(i - 1),
-                  static_cast<float>(norm[p][c]), H - static_cast<float>(i));
+    traceStep(i, norm[p - 1][c], norm[p][c]);
   }
 }
 
@@ -112,6 +126,48 @@ void Form::SmoothScans(int channel, int halfWidth) {
   DataState[channel] = "Smoothed";
   Label13.Caption = DataState[channel];
   DrawScans(channel);
+}
+
+void Form::SlopeChart_Click() {
+  const int c = LineSel;
+  const auto k = static_cast<std::size_t>(c);
+  ComputeSlopes(c, 1);
+  drawGrid();
+  const int L = VScroll1.Value();
+  const int U = VScroll2.Value();
+
+  // Each search starts from -80 and 80; the positions carry over from File
+  // 1's search to File 2's.
+  chart::Extremes e{-80.0, 80.0, chart::kNoPosition, chart::kNoPosition};
+  if (pointCount(1) > 0) {
+    chart::searchExtremes(Slopes1, c, L + 1, U - 1, e);
+    showExtremes(1, e);
+  }
+  e.hi = -80.0;
+  e.lo = 80.0;
+  if (pointCount(2) > 0) {
+    chart::searchExtremes(Slopes2, c, L + 1, U - 1, e);
+    showExtremes(2, e);
+    Label3.Caption = ChannelNames[6];
+  }
+  double max = e.hi, min = e.lo;
+  const double shownMax = model::numericValue(MaxTemp[1].Text);
+  const double shownMin = model::numericValue(MinTemp[1].Text);
+  if (shownMax > max) max = shownMax;
+  if (shownMin < min) min = shownMin;
+
+  const chart::Scale s = chart::scaleToWidth(max, min, Picture1.ScaleWidth());
+  const auto trace = [&](const model::Table& slopes, int colour) {
+    Picture1.setForeColor(colour);
+    double prev = s.b + slopes[static_cast<std::size_t>(L + 1)][k] * s.k;
+    for (int i = L + 2; i <= U - 1; ++i) {
+      const double cur = s.b + slopes[static_cast<std::size_t>(i)][k] * s.k;
+      traceStep(i, prev, cur);
+      prev = cur;
+    }
+  };
+  trace(Slopes1, model::kLightRed);
+  trace(Slopes2, model::kLightCyan);
 }
 
 }  // namespace varnel::app

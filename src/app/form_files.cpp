@@ -20,6 +20,11 @@ void copyExtremes(output::ScanExtremes& e, const float* maxVal, const std::int16
 
 }  // namespace
 
+void Form::save(const std::string& what, const std::string& path, const std::string& bytes) {
+  if (const output::Saved s = output::saveFile(path, bytes); !s.ok())
+    messages_.show(messages::cannotWrite(what, path, s.reason), kErrorTitle);
+}
+
 void Form::filesave_Click() {
   const std::string name = GetFileName("OutputAA.txt", DialogKind::Save);
   if (name.empty()) return;
@@ -41,8 +46,7 @@ void Form::filesave_Click() {
     r.rRatio[ch] = r_ratio[ch].Text;
     r.tRatio[ch] = t_ratio[ch].Text;
   }
-  const std::string why = output::saveFile(name, output::resultsText(r));
-  if (!why.empty()) messages_.show("Cannot write the results file \"" + name + "\": " + why + ".", kErrorTitle);
+  save("results file", name, output::resultsText(r));
 }
 
 void Form::normexport_Click() {
@@ -50,8 +54,7 @@ void Form::normexport_Click() {
   if (name.empty()) return;
   const std::string content = output::exportText(Filename[1].Text, Filename[2].Text, Norm1, Norm2,
                                                  VScroll1.Value(), VScroll2.Value());
-  const std::string why = output::saveFile(name, content);
-  if (!why.empty()) messages_.show("Cannot write the export file \"" + name + "\": " + why + ".", kErrorTitle);
+  save("export file", name, content);
 }
 
 }  // namespace varnel::app

@@ -32,9 +32,9 @@ constexpr ControlDef bar(const char* name, int x, int y, int w, int h) {
 
 const std::array kControls = {
     label("LabelX", -1, 16, 0, 57, 17, "File1", kLarge),
-    ControlDef{"Filename", 1, K::TextBox, 16, 16, 241, 19, "Text2", 8.25, kRed, kDarkGrey, false, true},
+    ControlDef{"Filename", 1, K::TextBox, 16, 16, 241, 19, "Text2", 8.25, kRed, kDarkGrey, false, true, true},
     label("LabelY", -1, 16, 40, 41, 17, "File2", kLarge),
-    ControlDef{"Filename", 2, K::TextBox, 16, 56, 241, 19, "Text2", 8.25, kCyan, kDarkGrey, false, true},
+    ControlDef{"Filename", 2, K::TextBox, 16, 56, 241, 19, "Text2", 8.25, kCyan, kDarkGrey, false, true, true},
     label("Label6", -1, 256, 0, 49, 17, "# of Pnts"),
     box("Pntnum", 1, 264, 16, 33, 19, "", true, true),
     box("Pntnum", 2, 264, 56, 33, 19, "", true, true),

@@ -1,7 +1,8 @@
 #include "batch/batch_options.hpp"
 
 #include <charconv>
-#include <cstdlib>
+
+#include "model/decimal.hpp"
 
 namespace varnel::batch {
 namespace {
@@ -15,12 +16,8 @@ std::optional<int> wholeNumber(const std::string& text, int lo, int hi) {
   return v;
 }
 
-bool isNumber(const std::string& text) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size();
-}
+// Exactly the decimals a scan or a box of the window takes.
+bool isNumber(const std::string& text) { return model::readDecimal(text).has_value(); }
 
 std::string setOutputs(const std::string& list, PairOutputs& out) {
   out = PairOutputs{false, false, false};

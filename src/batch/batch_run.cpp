@@ -1,8 +1,5 @@
 #include "batch/batch_run.hpp"
 
-#include <QImage>
-#include <QSaveFile>
-#include <QString>
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -16,8 +13,9 @@
 #include <thread>
 #include <utility>
 
-#include "model/palette.hpp"
+#include "app/stand_in_dialogs.hpp"
 #include "output/save_file.hpp"
+#include "picture/chart_picture.hpp"
 
 namespace varnel::batch {
 namespace {
@@ -31,10 +29,17 @@ std::string fullPath(const std::string& path) {
   return ec ? path : p.string();
 }
 
+// Two spellings of one file ("x", "./x", a path through a symbolic link),
+// whether or not it exists yet.
 bool samePath(const std::string& a, const std::string& b) {
   std::error_code ec;
   if (fs::equivalent(a, b, ec)) return true;
-  return fs::path(fullPath(a)).lexically_normal() == fs::path(fullPath(b)).lexically_normal();
+  const auto resolved = [](const std::string& p) {
+    std::error_code e;
+    const fs::path r = fs::weakly_canonical(fullPath(p), e);
+    return e ? fs::path(fullPath(p)).lexically_normal() : r;
+  };
+  return resolved(a) == resolved(b);
 }
 
 struct Named {
@@ -57,30 +62,6 @@ std::string clash(const std::vector<Named>& inputs, const std::vector<Named>& ou
   }
   return {};
 }
-
-// Answers the next question of the form with the path it was given.
-class AnswerDialog : public app::FileDialog {
- public:
-  void answerWith(std::string path) {
-    pending_ = std::move(path);
-    asked_ = false;
-  }
-  bool asked() const { return asked_; }
-  std::string ask(app::DialogKind, const std::string&, const std::string&) override {
-    asked_ = true;
-    return std::exchange(pending_, std::string());
-  }
-
- private:
-  std::string pending_;
-  bool asked_ = false;
-};
-
-class CollectedMessages : public app::MessageBox {
- public:
-  std::vector<std::string> shown;
-  void show(const std::string& text, const std::string&) override { shown.push_back(text); }
-};
 
 std::string trim(const std::string& s) {
   std::size_t b = 0, e = s.size();
@@ -147,9 +128,8 @@ int runSingle(const Options& o, std::ostream& out, std::ostream& err) {
   printMessages(err, "", outcome);
   if (outcome.ok) out << resultTable(outcome);
   if (!o.summary.empty()) {
-    const std::string why = output::saveFile(o.summary, summaryHeader() + summaryRow(0, c, "", outcome));
-    if (!why.empty()) {
-      err << app::kErrorTitle << ": Cannot write the summary \"" << o.summary << "\": " << why << ".\n";
+    if (const output::Saved s = output::saveFile(o.summary, summaryHeader() + summaryRow(0, c, "", outcome)); !s.ok()) {
+      err << app::kErrorTitle << ": " << app::messages::cannotWrite("summary", o.summary, s.reason) << '\n';
       return 1;
     }
   }
@@ -261,8 +241,8 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
       summary += row;
   }
   if (!toStdout) {
-    if (const std::string why = output::saveFile(o.summary, summary); !why.empty()) {
-      err << app::kErrorTitle << ": Cannot write the summary \"" << o.summary << "\": " << why << ".\n";
+    if (const output::Saved s = output::saveFile(o.summary, summary); !s.ok()) {
+      err << app::kErrorTitle << ": " << app::messages::cannotWrite("summary", o.summary, s.reason) << '\n';
       return 1;
     }
   }
@@ -282,8 +262,8 @@ std::array<std::array<std::string, 3>, kResultRows> resultTexts(const app::Form&
 
 Outcome runComparison(const Comparison& c, const Steps& steps) {
   Outcome o;
-  AnswerDialog dialog;
-  CollectedMessages box;
+  app::ScriptedFileDialog dialog;
+  app::RecordedMessages box;
   app::Form form(dialog, box);
 
   // The user's actions in order; `answer` is what the file dialog the action
@@ -325,78 +305,26 @@ Outcome runComparison(const Comparison& c, const Steps& steps) {
   if (!c.exportPath.empty()) withFile(c.exportPath, [&] { form.normexport_Click(); });
   if (!c.chart.empty())
     click([&] {
-      if (const std::string why = saveChartImage(form.Picture1, fullPath(c.chart)); !why.empty())
-        box.shown.push_back(why);
+      const std::string path = fullPath(c.chart);
+      if (const output::Saved s = picture::saveChartPng(form.Picture1, path); !s.ok())
+        box.show(app::messages::cannotWrite("chart image", path, s.reason), app::kErrorTitle);
     });
 
   for (const Action& a : actions) {
-    if (!a.answer.empty()) dialog.answerWith(a.answer);
+    if (!a.answer.empty()) dialog.answers = {a.answer};
     a.run();
     if (!box.shown.empty()) break;
     // A dialog that was never opened would leave its answer unused and the
     // window silently short of a step.
-    if (!a.answer.empty() && !dialog.asked()) {
-      box.shown.push_back("The window did not ask for \"" + a.answer + "\".");
+    if (!dialog.answers.empty()) {
+      box.show("The window did not ask for \"" + a.answer + "\".", app::kErrorTitle);
       break;
     }
   }
-  o.messages = box.shown;
+  for (const auto& m : box.shown) o.messages.push_back(m.text);
   o.ok = o.messages.empty();
   o.results = resultTexts(form);
   return o;
-}
-
-namespace {
-
-// The surface holds palette colours only, so the image is written with the
-// palette as its colour table: a third of the data of an RGB image, and
-// quicker to encode. A colour off the palette (none is drawn today) keeps the
-// image in full colour rather than losing it.
-QImage chartImage(const chart::Surface& surface) {
-  const int w = surface.ScaleWidth();
-  const int h = surface.ScaleHeight();
-  const std::uint32_t* bits = surface.bits();
-  const auto at = [&](int x, int y) {
-    return bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
-  };
-  QImage indexed(w, h, QImage::Format_Indexed8);
-  QList<QRgb> table;
-  for (const std::uint32_t c : model::kPalette) table.push_back(0xff000000u | c);
-  indexed.setColorTable(table);
-  for (int y = 0; y < h; ++y) {
-    uchar* row = indexed.scanLine(y);
-    for (int x = 0; x < w; ++x) {
-      const auto found = std::find(model::kPalette.begin(), model::kPalette.end(), at(x, y));
-      if (found == model::kPalette.end()) {
-        QImage rgb(w, h, QImage::Format_RGB32);
-        for (int yy = 0; yy < h; ++yy) {
-          auto* line = reinterpret_cast<QRgb*>(rgb.scanLine(yy));
-          for (int xx = 0; xx < w; ++xx) line[xx] = 0xff000000u | at(xx, yy);
-        }
-        return rgb;
-      }
-      row[x] = static_cast<uchar>(found - model::kPalette.begin());
-    }
-  }
-  return indexed;
-}
-
-}  // namespace
-
-std::string saveChartImage(const chart::Surface& surface, const std::string& path) {
-  const QImage image = chartImage(surface);
-  const std::string prefix = "Cannot write the chart image \"" + path + "\": ";
-  QSaveFile f(QString::fromStdString(path));
-  f.setDirectWriteFallback(false);
-  if (!f.open(QIODevice::WriteOnly)) return prefix + f.errorString().toStdString() + ".";
-  if (!image.save(&f, "PNG")) {
-    const std::string why =
-        f.error() != QFileDevice::NoError ? f.errorString().toStdString() : "the image could not be encoded";
-    f.cancelWriting();
-    return prefix + why + ".";
-  }
-  if (!f.commit()) return prefix + f.errorString().toStdString() + ".";
-  return {};
 }
 
 std::string resultTable(const Outcome& o) {

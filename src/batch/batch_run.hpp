@@ -40,10 +40,6 @@ Outcome runComparison(const Comparison& c, const Steps& steps);
 // The result boxes of a form, [row][channel index].
 std::array<std::array<std::string, 3>, kResultRows> resultTexts(const app::Form& form);
 
-// Writes the chart surface as a PNG, whole or not at all. Returns the empty
-// text on success, else the message to show.
-std::string saveChartImage(const chart::Surface& surface, const std::string& path);
-
 // The fifteen results as a table for a reader.
 std::string resultTable(const Outcome& o);
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "model/decimal.hpp"
+
 namespace varnel::model {
 namespace {
 
@@ -87,30 +89,8 @@ double numericValue(std::string_view text) {
   std::string s;
   for (char c : text)
     if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
-  size_t i = 0;
-  auto digits = [&] {
-    const size_t start = i;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
-    return i - start;
-  };
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  size_t mantissa = digits();
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    mantissa += digits();
-  }
-  if (mantissa == 0) return 0.0;
-  size_t end = i;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    if (digits() > 0) end = i;
-  }
-  size_t first = (s[0] == '+') ? 1 : 0;  // from_chars takes no leading '+'
-  double v = 0.0;
-  const auto r = std::from_chars(s.data() + first, s.data() + end, v);
-  if (r.ec != std::errc()) return 0.0;  // out of the double range: no usable number
-  return v;
+  // A number out of the double range is no usable number either.
+  return readDecimal(std::string_view(s).substr(0, decimalPrefix(s))).value_or(0.0);
 }
 
 }  // namespace varnel::model

@@ -1,11 +1,13 @@
 #include "model/scan_file.hpp"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <optional>
+
+#include "model/decimal.hpp"
 
 namespace varnel::model {
 namespace {
@@ -19,50 +21,8 @@ constexpr std::uintmax_t kMaxScanBytes = 8u << 20;
 constexpr std::size_t kMaxFieldLength = 4096;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A decimal number: optional sign, digits with an optional fraction, optional
-// exponent. Anything else, and a value above the double range, fails; a value
-// below it is a number all the same and reads as 0.
-bool parseDecimal(const std::string& f, double& out) {
-  std::size_t i = 0;
-  const std::size_t n = f.size();
-  if (i < n && (f[i] == '+' || f[i] == '-')) ++i;
-  std::size_t digits = 0;
-  long magnitude = 0;  // decimal exponent of the first non-zero digit, plus one
-  bool nonZero = false;
-  for (; i < n && isDigit(f[i]); ++i, ++digits) {
-    nonZero = nonZero || f[i] != '0';
-    if (nonZero) ++magnitude;
-  }
-  if (i < n && f[i] == '.') {
-    for (++i; i < n && isDigit(f[i]); ++i, ++digits) {
-      if (!nonZero && f[i] == '0') --magnitude;
-      nonZero = nonZero || f[i] != '0';
-    }
-  }
-  if (digits == 0) return false;
-  long exponent = 0;
-  if (i < n && (f[i] == 'e' || f[i] == 'E')) {
-    ++i;
-    const bool negative = i < n && f[i] == '-';
-    if (i < n && (f[i] == '+' || f[i] == '-')) ++i;
-    std::size_t expDigits = 0;
-    for (; i < n && isDigit(f[i]); ++i, ++expDigits)
-      if (exponent < 100000) exponent = exponent * 10 + (f[i] - '0');
-    if (expDigits == 0) return false;
-    if (negative) exponent = -exponent;
-  }
-  if (i != n) return false;
-  const std::size_t first = f[0] == '+' ? 1 : 0;
-  const auto r = std::from_chars(f.data() + first, f.data() + n, out);
-  if (r.ec == std::errc::result_out_of_range && magnitude + exponent <= 0) {
-    out = f[0] == '-' ? -0.0 : 0.0;
-    return true;
-  }
-  return r.ec == std::errc() && std::isfinite(out);
-}
-
+bool fitsSingle(double v) { return std::isfinite(static_cast<float>(v)); }
 std::string quoted(const std::string& field) {
   std::string shown;
   for (char c : field) {
@@ -117,8 +77,12 @@ class Reader {
       if (!lineEnd || afterComma_) return fail("a field is empty");
       return true;
     }
-    double v = 0.0;
-    if (!parseDecimal(field_, v)) return fail(quoted(field_) + " is not a number");
+    const std::optional<double> read = readDecimal(field_);
+    if (!read) return fail(quoted(field_) + " is not a number");
+    const double v = *read;
+    // The extremes are held in single precision; a reading beyond it would
+    // turn into infinity there.
+    if (!fitsSingle(v)) return fail(quoted(field_) + " is beyond single precision (about 3.4E+38)");
     field_.clear();
     trailingBlank_ = false;
     afterComma_ = !lineEnd;
@@ -129,6 +93,8 @@ class Reader {
       return true;
     }
     haveLeft_ = false;
+    if (!fitsSingle(left_ - v))
+      return fail("left minus right of this reading is beyond single precision (about 3.4E+38)");
     out_.readings[static_cast<std::size_t>(out_.count)] = {left_, v};
     ++out_.count;
     return out_.count < kMaxReadings;

@@ -1,33 +1,39 @@
 #include "output/save_file.hpp"
 
-#include <QByteArray>
 #include <QSaveFile>
 #include <QString>
 
 namespace varnel::output {
 namespace {
 
-std::string reasonOf(const QSaveFile& f) {
-  const std::string why = f.errorString().toStdString();
-  return why.empty() ? "unknown error" : why;
+Saved failed(QSaveFile& f) {
+  QString why = f.errorString().trimmed();
+  while (why.endsWith(QLatin1Char('.'))) why.chop(1);
+  f.cancelWriting();
+  return {why.isEmpty() ? std::string("unknown error") : why.toStdString()};
 }
 
 }  // namespace
 
-std::string saveFile(const std::string& path, const std::string& content) {
-  if (path.empty()) return "no file name given";
+Saved saveFile(const std::string& path, std::string_view bytes) {
+  if (path.empty()) return {"no file name given"};
   QSaveFile f(QString::fromStdString(path));
   // Writing straight into the target when no temporary file can be made
   // would risk leaving it half-written: refuse instead.
   f.setDirectWriteFallback(false);
-  if (!f.open(QIODevice::WriteOnly)) return reasonOf(f);
-  const QByteArray bytes = QByteArray::fromStdString(content);
-  if (f.write(bytes) != bytes.size()) {
-    std::string why = reasonOf(f);
-    f.cancelWriting();
-    return why;
+  // Unbuffered, so every write reaches the system and its failure is seen
+  // here: commit() does not check the flush of buffered bytes, and would
+  // replace the file with a short one on a full disk.
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return failed(f);
+  // A short write says nothing of why; the write of the rest then fails
+  // with the system's reason ("No space left on device").
+  for (std::size_t done = 0; done < bytes.size();) {
+    const qint64 n = f.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
+    if (n <= 0) return failed(f);
+    done += static_cast<std::size_t>(n);
   }
-  if (!f.commit()) return reasonOf(f);
+  if (!f.flush()) return failed(f);
+  if (!f.commit()) return failed(f);
   return {};
 }
 

@@ -1,13 +1,20 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace varnel::output {
 
-// Writes `content` as the whole of the file at `path` (UTF-8 path, bytes as
-// given). The bytes go to a temporary file in the same folder, which replaces
-// the target only once it is complete, so a failure at any step leaves an
-// existing file exactly as it was. Returns the empty text on success, else
-// the reason (never empty).
-std::string saveFile(const std::string& path, const std::string& content);
+// How a save went: ok, or the reason the system gave (never empty then).
+struct [[nodiscard]] Saved {
+  std::string reason;
+  bool ok() const { return reason.empty(); }
+};
+
+// The one function that writes a file: `bytes` become the whole of the file
+// at `path` (UTF-8 path). They go to a temporary file in the same folder,
+// which replaces the target only once every byte has reached it, so a
+// failure at any step (a full disk, a read-only folder) leaves an existing
+// file exactly as it was.
+Saved saveFile(const std::string& path, std::string_view bytes);
 
 }  // namespace varnel::output

@@ -126,6 +126,8 @@ TEST(BatchOptions, GoodAndBadCommandLines) {
       {"a b --lower 226", "--lower: \"226\" is not a whole number from 0 to 225"}, {"a b --upper 79", "from 80 to 500"},
       {"a b --shift1 1.5", "--shift1: \"1.5\""}, {"a b --channel middle", "is not one of left, delta, right"},
       {"a b --threshold 0.1x", "--threshold: \"0.1x\" is not a number"}, {"a b --slopes=1", "takes no value"},
+      {"a b --threshold inf", "\"inf\" is not a number"}, {"a b --threshold nan", "\"nan\" is not a number"},
+      {"a b --threshold 0x10", "\"0x10\" is not a number"}, {"a b --threshold 1e999", "\"1e999\" is not a number"},
       {"a b --frobnicate", "unknown option --frobnicate"}, {"a b --results", "--results needs a value"},
       {"a", "two scan files are needed"}, {"a b c", "two scan files are needed"},
       {"a b --outputs results", "--outputs goes with --pairs"}, {"--pairs l.csv --results r", "use --outputs"},

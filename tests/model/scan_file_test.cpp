@@ -59,6 +59,8 @@ TEST(ReadScan, RefusedWithTheLine) {
       {"36.1,35.4\r\n36.2", 2},            {"1,2\r\n3,4y", 2},
       {"1,2\n3,4\nx,5\n", 3},              {"1,2\r3,4\rx,5\r", 3},
       {"1,2\r\n3,4\r\n\r\nx,5\r\n", 4},
+      {"1,2\r\n3.5e38,1\r\n", 2},      {"1,-3.5E+38\r\n", 1},  // beyond single precision
+      {"1,2\r\n\r\n2e38\r\n-2e38\r\n", 4},                      // so is left minus right
   };
   for (const auto& [text, line] : cases) {
     const ScanRead r = readText(text);

@@ -11,6 +11,7 @@
 
 #include "app/qt/chart_view.hpp"
 #include "app/qt/main_window.hpp"
+#include "app/qt/program.hpp"
 #include "app/qt/value_bar.hpp"
 #include "qt/qt_support.hpp"
 
@@ -110,6 +111,36 @@ TEST_F(Window, ButtonsAndFileNameBoxesReachTheForm) {
   EXPECT_EQ(shown("Label3"), "Delta-T");
   EXPECT_EQ(shown("LineButton", 0), "Delta-T ON");
   EXPECT_EQ(shown("LineButton", 1), "Left Temp");
+}
+
+// A file-name box opens its dialog as a button does: on a release over it
+// after a press on it. The second press of a quick double click counts as
+// a press, so a user who cancels and clicks again at once is heard.
+TEST_F(Window, FileNameBoxOpensOnAClickNotOnAPress) {
+  auto* box = get<QLineEdit>("Filename", 1);
+  const auto send = [box](QEvent::Type type, QPoint at) {
+    QMouseEvent e(type, QPointF(at), box->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &e);
+  };
+  send(QEvent::MouseButtonPress, {5, 5});
+  EXPECT_EQ(dialog.calls.size(), 0u);
+  send(QEvent::MouseButtonRelease, {5, 5});
+  EXPECT_EQ(dialog.calls.size(), 1u);
+  send(QEvent::MouseButtonDblClick, {5, 5});
+  send(QEvent::MouseButtonRelease, {5, 5});
+  EXPECT_EQ(dialog.calls.size(), 2u);
+  send(QEvent::MouseButtonPress, {5, 5});
+  send(QEvent::MouseButtonRelease, {5, 300});  // let go elsewhere: no click
+  EXPECT_EQ(dialog.calls.size(), 2u);
+}
+
+// Qt appends an application display name to every title on a desktop; the
+// window and its boxes must read exactly "Varnel Analysis" and "Error".
+TEST_F(Window, TitlesCarryNoApplicationSuffix) {
+  qt::setUpApplication();
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+  EXPECT_EQ(window.windowTitle(), "Varnel Analysis");
 }
 
 TEST_F(Window, BarsMovedByTheUserRunTheirHandlersARefreshDoesNot) {

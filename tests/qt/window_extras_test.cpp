@@ -52,7 +52,7 @@ bool dropOn(QWidget* box, const QMimeData& data, Qt::DropActions offered = Qt::C
 // The window as the program has it: the real file dialog, which must never
 // come up during a drop, and a recorded message box.
 TEST(Drop, OneLocalScanDroppedOnAFileNameBoxLoadsAsThatFile) {
-  qt::FileDialog dialog;
+  qt::QtFileDialog dialog{QStringLiteral("TXT")};
   RecordedMessages messages;
   app::Form form{dialog, messages};
   ScratchDir dir;

@@ -73,14 +73,14 @@ struct RandomUse {
     spike[400] = {11.0, 0.0};
     for (int i = 0; i < 501; ++i) outlier.emplace_back(35.0 + (i % 2) * 1e-9, 34.0 + (i % 3) * 1e-9);
     outlier[250] = {1000.0, 1000.0};  // all but one point flat to 1e-9
-    for (int i = 0; i < 120; ++i) huge.push_back(alternating(i, 1.5e308)), tiny.push_back(alternating(i, 3e-320));
+    for (int i = 0; i < 120; ++i) huge.push_back(alternating(i, 1.6e38)), tiny.push_back(alternating(i, 3e-320));
     const std::pair<const char*, Readings> goods[] = {
         {"good_a.txt", curve(501, 35.2)}, {"good_b.txt", curve(501, 34.9)}, {"good_c.txt", curve(430, 33.7)},
         {"long_600.txt", curve(600, 35.0)}, {"short_1.txt", curve(1, 34.0)}, {"short_2.txt", curve(2, 34.0)},
         {"short_60.txt", curve(60, 34.0)}, {"short_80.txt", curve(80, 34.0)}, {"short_81.txt", curve(81, 34.0)},
         {"short_200.txt", curve(200, 34.0)}, {"flat.txt", Readings(150, {35.0, 35.0})},
         {"cold.txt", curve(300, -4.0)}, {"hot.txt", curve(300, 95.0)},  // Left Temp never above 0; never below 80
-        {"spike.txt", spike}, {"huge.txt", huge}, {"tiny.txt", tiny},   // Delta-T overflows; subnormal spreads
+        {"spike.txt", spike}, {"huge.txt", huge}, {"tiny.txt", tiny},   // Delta-T near the single limit; subnormal spreads
         {"outlier.txt", outlier}, {"odd, \"name\" \xC3\xA9.txt", curve(100, 35.5)},
         {"line\nbreak.txt", curve(90, 35.5)}};
     for (const auto& [name, r] : goods) goodScans.push_back(scan(name, scanText(r), r));
@@ -89,6 +89,7 @@ struct RandomUse {
     const std::pair<const char*, std::string> bads[] = {
         {"text.txt", "36.1,35.4\r\n35.0,warm\r\n"}, {"odd_count.txt", "36.1,35.4\r\n35.0\r\n"},
         {"empty_field.txt", "36.1,,35.4\r\n"}, {"overflow.txt", "1e999,35\r\n"},
+        {"beyond_single.txt", "1.5e308,35\r\n"}, {"delta_beyond_single.txt", "3e38,-3e38\r\n"},
         {"noise.txt", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}};
     for (const auto& [name, text] : bads) badScans.push_back(scan(name, text, {}, false));
     for (const char* name : {"missing.txt", "folder.txt"}) badScans.push_back({scanPath(name), false, {}});

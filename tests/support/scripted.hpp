@@ -10,34 +10,13 @@
 #include <vector>
 
 #include "app/form.hpp"
+#include "app/stand_in_dialogs.hpp"
 #include "model/palette.hpp"
 
 namespace varnel::test {
 
-struct ScriptedDialog : app::FileDialog {
-  std::deque<std::string> answers;  // "" means the user cancels
-  struct Call {
-    app::DialogKind kind;
-    std::string filter, defaultName;
-  };
-  std::vector<Call> calls;
-
-  std::string ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) override {
-    calls.push_back({kind, filter, defaultName});
-    if (answers.empty()) return "";
-    std::string a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-};
-
-struct RecordedMessages : app::MessageBox {
-  struct Shown {
-    std::string text, title;
-  };
-  std::vector<Shown> shown;
-  void show(const std::string& text, const std::string& title) override { shown.push_back({text, title}); }
-};
+using ScriptedDialog = app::ScriptedFileDialog;
+using RecordedMessages = app::RecordedMessages;
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class ScratchDir {

@@ -2,13 +2,11 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 
-#include "app/form.hpp"
-#include "app/qt/chart_image.hpp"
+#include "app/messages.hpp"
+#include "picture/chart_picture.hpp"
 
 namespace varnel::qt {
 
@@ -24,6 +22,7 @@ ChartView::ChartView(const chart::Surface& surface, QWidget* parent)
       save_(new QAction(QStringLiteral("Save Chart as PNG..."), this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   ownBox_.setParent(this);
+  ownDialog_.setParent(this);
   copy_->setObjectName(QStringLiteral("copyChart"));
   save_->setObjectName(QStringLiteral("saveChart"));
   connect(copy_, &QAction::triggered, this, &ChartView::copyChart);
@@ -39,7 +38,7 @@ void ChartView::refresh() {
 
 void ChartView::paintEvent(QPaintEvent*) {
   if (surface_.revision() != shown_) {
-    image_ = chartImage(surface_);
+    image_ = picture::chartImage(surface_);
     shown_ = surface_.revision();
   }
   QPainter p(this);
@@ -49,24 +48,13 @@ void ChartView::paintEvent(QPaintEvent*) {
   p.drawImage(1, 1, image_);
 }
 
-void ChartView::copyChart() { QGuiApplication::clipboard()->setImage(chartImage(surface_)); }
+void ChartView::copyChart() { QGuiApplication::clipboard()->setImage(picture::chartImage(surface_)); }
 
 void ChartView::saveChart() {
-  QFileDialog dialog(this, QStringLiteral("Save Chart as PNG"));
-  // Qt's own dialog, as for the scan and result files.
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter(QStringLiteral("PNG Images (*.png)"));
-  dialog.setDefaultSuffix(QStringLiteral("png"));
-  if (!folder_.isEmpty()) dialog.setDirectory(folder_);
-  dialog.selectFile(QStringLiteral("chart.png"));
-  if (dialog.exec() != QDialog::Accepted) return;
-  const QStringList chosen = dialog.selectedFiles();
-  if (chosen.isEmpty()) return;
-  const QString& path = chosen.first();
-  folder_ = QFileInfo(path).absolutePath();
-  if (const std::string why = saveChartPng(surface_, path); !why.empty()) messages_->show(why, app::kErrorTitle);
+  const std::string path = dialog_->ask(app::DialogKind::Save, "PNG Images (*.png)|*.png", "chart.png");
+  if (path.empty()) return;
+  if (const output::Saved s = picture::saveChartPng(surface_, path); !s.ok())
+    messages_->show(app::messages::cannotWrite("chart image", path, s.reason), app::kErrorTitle);
 }
 
 }  // namespace varnel::qt

@@ -1,6 +1,5 @@
 #pragma once
 #include <QImage>
-#include <QString>
 #include <QWidget>
 #include <cstdint>
 
@@ -27,6 +26,8 @@ class ChartView : public QWidget {
 
   // Where a failed save is reported; a box of the view's own until set.
   void setMessageBox(app::MessageBox* messages) { messages_ = messages ? messages : &ownBox_; }
+  // The dialog that asks where to save; Qt's own until set.
+  void setFileDialog(app::FileDialog* dialog) { dialog_ = dialog ? dialog : &ownDialog_; }
 
   QAction* copyAction() const { return copy_; }
   QAction* saveAction() const { return save_; }
@@ -45,9 +46,10 @@ class ChartView : public QWidget {
   std::uint64_t shown_;
   QAction* copy_;
   QAction* save_;
-  MessageBox ownBox_;
+  QtMessageBox ownBox_;
   app::MessageBox* messages_ = &ownBox_;
-  QString folder_;  // where the last picture was saved
+  QtFileDialog ownDialog_{QStringLiteral("png")};
+  app::FileDialog* dialog_ = &ownDialog_;
 };
 
 }  // namespace varnel::qt

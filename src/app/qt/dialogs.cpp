@@ -26,9 +26,15 @@ QString existingInAnyCase(const QString& path) {
   return found.isEmpty() ? path : found;
 }
 
+// Where the last file of each kind was chosen in this run, shared by every
+// dialog: scans for Open, any saved file for Save.
+QString lastFolder[2];
+
+QString& folderFor(app::DialogKind kind) { return lastFolder[kind == app::DialogKind::Open ? 0 : 1]; }
+
 }  // namespace
 
-QStringList FileDialog::nameFilters(const std::string& filter) {
+QStringList QtFileDialog::nameFilters(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   QStringList result;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -43,10 +49,10 @@ QStringList FileDialog::nameFilters(const std::string& filter) {
   return result;
 }
 
-std::string FileDialog::ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) {
+std::string QtFileDialog::ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) {
   if (once_) {
     const QString path = *std::exchange(once_, std::nullopt);
-    if (!path.isEmpty()) folder_ = QFileInfo(path).absolutePath();
+    if (!path.isEmpty()) folderFor(kind) = QFileInfo(path).absolutePath();
     return QDir::toNativeSeparators(path).toStdString();
   }
   const bool open = kind == app::DialogKind::Open;
@@ -58,13 +64,13 @@ std::string FileDialog::ask(app::DialogKind kind, const std::string& filter, con
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilters(nameFilters(filter));
   dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-  dialog.setDefaultSuffix(QStringLiteral("TXT"));
+  dialog.setDefaultSuffix(suffix_);
 
   const QFileInfo preset(QString::fromStdString(defaultName));
   if (preset.path() != QStringLiteral("."))
     dialog.setDirectory(preset.absolutePath());
-  else if (!folder_.isEmpty())
-    dialog.setDirectory(folder_);
+  else if (!folderFor(kind).isEmpty())
+    dialog.setDirectory(folderFor(kind));
   dialog.selectFile(preset.fileName());
 
   if (dialog.exec() != QDialog::Accepted) return {};
@@ -72,11 +78,11 @@ std::string FileDialog::ask(app::DialogKind kind, const std::string& filter, con
   if (chosen.isEmpty()) return {};
   QString path = chosen.first();
   if (open) path = existingInAnyCase(path);
-  folder_ = QFileInfo(path).absolutePath();
+  folderFor(kind) = QFileInfo(path).absolutePath();
   return QDir::toNativeSeparators(path).toStdString();
 }
 
-void MessageBox::show(const std::string& text, const std::string& title) {
+void QtMessageBox::show(const std::string& text, const std::string& title) {
   QMessageBox box(parent_);
   box.setIcon(QMessageBox::NoIcon);
   box.setTextFormat(Qt::PlainText);

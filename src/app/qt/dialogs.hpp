@@ -8,13 +8,16 @@
 
 namespace varnel::qt {
 
-// The file-name dialog: the form's filter text ("Description|*.ext|...")
-// becomes Qt name filters matched in any letter case, the default name is
-// preselected, and a name typed without extension gets ".TXT". Open accepts
-// any typed name (the loader reports a missing file); Save asks before
-// replacing a file. Cancel gives "".
-class FileDialog : public app::FileDialog {
+// Qt's file dialog behind the form's FileDialog: the filter text
+// ("Description|*.ext|...") becomes name filters matched in any letter case,
+// the default name is preselected, and a name typed without extension gets
+// the default suffix. Open accepts any typed name (the loader reports a
+// missing file); Save asks before replacing a file. Cancel gives "". It
+// opens in the folder of the last file chosen in this run for that kind of
+// question (the working folder before any choice).
+class QtFileDialog : public app::FileDialog {
  public:
+  explicit QtFileDialog(QString defaultSuffix) : suffix_(std::move(defaultSuffix)) {}
   void setParent(QWidget* parent) { parent_ = parent; }
   std::string ask(app::DialogKind kind, const std::string& filter, const std::string& defaultName) override;
 
@@ -28,13 +31,13 @@ class FileDialog : public app::FileDialog {
   static QStringList nameFilters(const std::string& filter);
 
  private:
+  QString suffix_;
   QPointer<QWidget> parent_;
-  QString folder_;  // where the user last chose a file
   std::optional<QString> once_;
 };
 
 // A modal box with the text, the title, one OK button and no icon.
-class MessageBox : public app::MessageBox {
+class QtMessageBox : public app::MessageBox {
  public:
   void setParent(QWidget* parent) { parent_ = parent; }
   void show(const std::string& text, const std::string& title) override;

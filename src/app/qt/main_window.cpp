@@ -150,8 +150,7 @@ QWidget* MainWindow::build(const app::ControlDef& def, QWidget* parent) {
       box->setReadOnly(def.readOnly);
       // Boxes only the program writes take no keyboard focus.
       if (def.readOnly) box->setFocusPolicy(Qt::NoFocus);
-      // A click on a box that has a click handler (the file names) runs it.
-      box->installEventFilter(this);
+      if (def.opensScan) box->installEventFilter(this);
       connect(box, &QLineEdit::textEdited, this, [this, name, index](const QString& typed) {
         forward([&] {
           if (std::string* text = form_.text(name, index)) *text = typed.toStdString();
@@ -211,25 +210,35 @@ void MainWindow::forward(const std::function<void()>& event) {
   refresh();
 }
 
+// Only the boxes that open a scan are watched. A click on one, a press and
+// a release over it as a button takes it, runs its handler. A press that
+// Qt reports as the second half of a double click counts as a press too:
+// a user who cancels the dialog and clicks again at once is not ignored.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const Bound* box = nullptr;
+  for (const Bound& c : controls_)
+    if (c.widget == watched) box = &c;
+  if (!box) return QMainWindow::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-      for (const Bound& c : controls_)
-        if (c.widget == watched && std::string_view(c.def->name) == "Filename") return fileDrop(c, event);
-      break;
-    default:
-      break;
-  }
-  if (event->type() == QEvent::MouseButtonPress &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    for (const Bound& c : controls_) {
-      if (c.widget != watched) continue;
-      if (!form_.click(c.def->name, c.def->index)) break;
-      refresh();
+      return fileDrop(*box, event);
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) break;
+      pressed_ = box->widget;
+      return true;
+    case QEvent::MouseButtonRelease: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() != Qt::LeftButton) break;
+      const bool over = pressed_ == box->widget && box->widget->rect().contains(mouse->position().toPoint());
+      pressed_ = nullptr;
+      if (over) forward([&] { form_.click(box->def->name, box->def->index); });
       return true;
     }
+    default:
+      break;
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -285,11 +294,13 @@ void MainWindow::showControl(const Bound& c) {
     }
     case app::Kind::TextBox: {
       auto* box = static_cast<QLineEdit*>(c.widget);
-      // Untouched when unchanged, so typing keeps its cursor; a new text is
-      // shown from its start.
+      // Untouched when unchanged, so typing keeps its cursor. A new text is
+      // shown from its start, except a path: its end names the file, and the
+      // whole path stands in the tooltip.
       if (box->text() != text) {
         box->setText(text);
-        box->setCursorPosition(0);
+        box->setCursorPosition(def.opensScan ? static_cast<int>(text.size()) : 0);
+        if (def.opensScan) box->setToolTip(text);
       }
       break;
     }

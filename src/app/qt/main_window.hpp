@@ -21,7 +21,7 @@ class QMenu;
 namespace varnel::qt {
 
 class ChartView;
-class FileDialog;
+class QtFileDialog;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -34,7 +34,7 @@ class MainWindow : public QMainWindow {
 
   // The dialog the form asks, answered with a dropped file's path; drops
   // are refused until it is set.
-  void setFileDialog(FileDialog* dialog) { dialog_ = dialog; }
+  void setFileDialog(QtFileDialog* dialog) { dialog_ = dialog; }
 
   QMenu* fileMenu() const { return fileMenu_; }
   ChartView* chart() const { return chart_; }
@@ -62,7 +62,8 @@ class MainWindow : public QMainWindow {
   std::vector<Bound> controls_;
   QMenu* fileMenu_ = nullptr;
   ChartView* chart_ = nullptr;
-  FileDialog* dialog_ = nullptr;
+  QtFileDialog* dialog_ = nullptr;
+  QWidget* pressed_ = nullptr;  // the file-name box a left button went down on
 };
 
 }  // namespace varnel::qt

@@ -11,11 +11,13 @@ void setUpApplication() {
   // The controls stand at fixed pixel places; one style keeps frames and
   // margins (and so what fits) the same on every desktop.
   QApplication::setStyle(QStringLiteral("Fusion"));
+  // No display name: Qt would append it to every window and box title, and
+  // the captions must read exactly "Varnel Analysis" and "Error". The full
+  // title is what the desktop entry and --help show.
   QApplication::setApplicationName(QStringLiteral("varnel"));
-  QApplication::setApplicationDisplayName(QString::fromUtf8(app::kTitle));
 }
 
-Program::Program() : form(dialog, messages), window(form) {
+Program::Program() : dialog(QStringLiteral("TXT")), form(dialog, messages), window(form) {
   dialog.setParent(&window);
   messages.setParent(&window);
   window.setFileDialog(&dialog);

@@ -16,8 +16,8 @@ struct Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  FileDialog dialog;
-  MessageBox messages;
+  QtFileDialog dialog;
+  QtMessageBox messages;
   app::Form form;  // Form_Load has run
   MainWindow window;
 };

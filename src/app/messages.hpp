@@ -1,0 +1,29 @@
+#pragma once
+// Every message the user can be shown, built in one place. The window shows
+// them in a box titled kErrorTitle; varnel-batch prints them.
+#include <string>
+
+namespace varnel::app {
+
+inline constexpr const char* kErrorTitle = "Error";
+
+namespace messages {
+
+// A scan that cannot be opened, read or understood; line 0 when the fault
+// lies with the file as a whole.
+std::string cannotLoad(const std::string& path, int line, const std::string& why);
+
+// A file that cannot be written. `what`: "results file", "export file",
+// "chart image", "summary", ...
+std::string cannotWrite(const std::string& what, const std::string& path, const std::string& why);
+
+// A shift refused because the readings would run past the last point, or
+// the lower cut-off past its bar's top end.
+std::string shiftPastLastPoint(int file, int amount, int lastPoint, int tableEnd);
+std::string shiftPastCutoff(int file, int amount, int cutoff, int barTop);
+
+// The two-ratio method met a value it cannot use, on the named channel.
+std::string calculationError(const std::string& channelName);
+
+}  // namespace messages
+}  // namespace varnel::app

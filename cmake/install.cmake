@@ -65,6 +65,14 @@ endforeach()
 foreach(program varnel varnel-batch)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # A stripped install (cpack, cmake --install --strip) also drops the
+    # compiler's .comment and .note sections, as dh_strip does.
+    if(CMAKE_STRIP)
+      install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\" COMMAND_ERROR_IS_FATAL ANY)
+      endif()")
+    endif()
     install(FILES ${_varnel_generated}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
 endforeach()

@@ -117,12 +117,6 @@ const std::array kMenu = {
 
 std::span<const ControlDef> controls() { return kControls; }
 
-const ControlDef* findControl(std::string_view name, int index) {
-  for (const auto& c : kControls)
-    if (name == c.name && index == c.index) return &c;
-  return nullptr;
-}
-
 std::span<const MenuItem> menuItems() { return kMenu; }
 
 }  // namespace varnel::app

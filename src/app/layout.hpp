@@ -29,7 +29,6 @@ inline constexpr const char* kTitle = "Thermographic Varnel Analysis Calculator"
 inline constexpr const char* kCaption = "Varnel Analysis";
 
 std::span<const ControlDef> controls();
-const ControlDef* findControl(std::string_view name, int index = -1);
 
 // The one menu, "&File", and its items in order.
 struct MenuItem {

@@ -105,12 +105,6 @@ std::uint32_t Surface::pixel(int x, int y) const {
   return pixels_[static_cast<std::size_t>(y * width_ + x)];
 }
 
-int Surface::countInRow(int y, std::uint32_t rgb) const {
-  int n = 0;
-  for (int x = 0; x < width_; ++x) n += pixel(x, y) == rgb;
-  return n;
-}
-
 // A pen of width w covers a w x w square around the point.
 void Surface::plot(long x, long y, std::uint32_t rgb) {
   const long lo = -(drawWidth_ / 2);

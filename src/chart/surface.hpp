@@ -16,9 +16,7 @@ class Surface {
   int ScaleHeight() const { return height_; }
 
   void setDrawWidth(int w) { drawWidth_ = w < 1 ? 1 : w; }
-  int drawWidth() const { return drawWidth_; }
   void setForeColor(int paletteIndex) { foreColor_ = paletteIndex & 15; }
-  int foreColor() const { return foreColor_; }
 
   void line(float x1, float y1, float x2, float y2);
   void line(float x1, float y1, float x2, float y2, int paletteIndex);
@@ -29,9 +27,6 @@ class Surface {
   const std::uint32_t* bits() const { return pixels_.data(); }  // rows top to bottom
   // Bumped by every drawing and clear, so a view knows when to repaint.
   std::uint64_t revision() const { return revision_; }
-
-  // Number of pixels of a given colour in a row, for tests and checks.
-  int countInRow(int y, std::uint32_t rgb) const;
 
  private:
   void dot(int x, int y, std::uint32_t rgb);

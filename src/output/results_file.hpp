@@ -29,8 +29,6 @@ struct Results {
   std::string areaRatio[3], slopeComp[3], correlation[3], rRatio[3], tRatio[3];
 };
 
-inline constexpr int kResultRecords = 49;
-
 // The whole file: one field per line, every line (the last too) ended by
 // CR LF. Texts go between double quotes unescaped, singles in plain decimal
 // of at most 7 significant digits, integers in plain decimal.

@@ -83,12 +83,12 @@ TEST_F(Calc, QuilTeskMarksOnlyTheChannelOnShow) {
   EXPECT_EQ(form.r_ratio[0].Text + form.t_ratio[0].Text, "11");
   EXPECT_EQ(form.r_ratio[1].Text + form.t_ratio[1].Text, "00");
   const int row = 500 - 104;
-  EXPECT_EQ(form.Picture1.countInRow(row, rgb(0)), form.Picture1.ScaleWidth());
+  EXPECT_EQ(countInRow(form.Picture1, row, rgb(0)), form.Picture1.ScaleWidth());
   form.LineSel = 0;
   form.Quil_Tesk_Click();
   for (int x : {4, 5}) EXPECT_EQ(form.Picture1.pixel(x, row), rgb(14));
   for (int x : {7, 8}) EXPECT_EQ(form.Picture1.pixel(x, row), rgb(13));
-  EXPECT_EQ(form.Picture1.countInRow(row, rgb(0)), form.Picture1.ScaleWidth() - 4);
+  EXPECT_EQ(countInRow(form.Picture1, row, rgb(0)), form.Picture1.ScaleWidth() - 4);
 }
 
 TEST_F(Calc, QuilTeskHalfOfTheFullRangeAndTheErrorBox) {

@@ -24,13 +24,13 @@ std::string byPoint(int count, const std::function<std::pair<double, double>(int
 std::vector<int> rowsWith(const app::Form& f, int palette) {
   std::vector<int> rows;
   for (int y = 0; y < 500; ++y)
-    if (f.Picture1.countInRow(y, rgb(palette)) > 0) rows.push_back(y);
+    if (countInRow(f.Picture1, y, rgb(palette)) > 0) rows.push_back(y);
   return rows;
 }
 
 int countColour(const app::Form& f, int palette) {
   int n = 0;
-  for (int y = 0; y < 500; ++y) n += f.Picture1.countInRow(y, rgb(palette));
+  for (int y = 0; y < 500; ++y) n += countInRow(f.Picture1, y, rgb(palette));
   return n;
 }
 
@@ -55,7 +55,7 @@ TEST_F(Chart, ShortFilesPullTheCursorsBackAndSixtyLowersTheUpperBar) {
   f.LineButton_Click(1);
   EXPECT_EQ(cursors(f), "0 299 0 299");
   // 2 pixels wide, though the cursor handler (width 1) ran mid-drawing.
-  for (int y = 202; y <= 498; ++y) ASSERT_GE(f.Picture1.countInRow(y, rgb(12)), 2) << y;
+  for (int y = 202; y <= 498; ++y) ASSERT_GE(countInRow(f.Picture1, y, rgb(12)), 2) << y;
   const std::vector<int> red = rowsWith(f, 12);
   EXPECT_GE(red.front(), 500 - 299 - 1);  // the first reading at height H - 299
   EXPECT_EQ(red.back(), 499);             // the last at the bottom
@@ -171,8 +171,8 @@ TEST_F(Chart, LoadingFile2DrawsEveryChannelAndEndsOnLeftTempAndCaptionsFollowThe
 
 TEST_F(Chart, BeforeAnyLoadOnlyGridAndCutoffLinesAndEveryCursorMoveLeavesItsLine) {
   f.LineButton_Click(0);
-  EXPECT_EQ(f.Picture1.countInRow(0, rgb(14)), 287);  // upper cut-off 500
-  for (int y = 1; y < 500; ++y) ASSERT_EQ(f.Picture1.countInRow(y, rgb(14)), 3) << y;
+  EXPECT_EQ(countInRow(f.Picture1, 0, rgb(14)), 287);  // upper cut-off 500
+  for (int y = 1; y < 500; ++y) ASSERT_EQ(countInRow(f.Picture1, y, rgb(14)), 3) << y;
   EXPECT_EQ(countColour(f, 14) + countColour(f, 0), 287 * 500);
   EXPECT_EQ(f.MaxTemp[1].Text, "Degrees C");
   f.ClearButton_Click();
@@ -183,7 +183,7 @@ TEST_F(Chart, BeforeAnyLoadOnlyGridAndCutoffLinesAndEveryCursorMoveLeavesItsLine
   f.VScroll2.setValue(f.VScroll2.Value() - f.VScroll2.LargeChange);
   EXPECT_EQ(f.UpperCutoff.Text, "490");
   EXPECT_EQ(rowsWith(f, 14), (std::vector<int>{10, 497, 498, 499}));
-  for (int y : {10, 497, 498, 499}) EXPECT_EQ(f.Picture1.countInRow(y, rgb(14)), 287);
+  for (int y : {10, 497, 498, 499}) EXPECT_EQ(countInRow(f.Picture1, y, rgb(14)), 287);
   f.ClearButton_Click();
   f.VScroll1.setValue(3);  // the value it holds: nothing runs
   EXPECT_EQ(countColour(f, 14), 0);

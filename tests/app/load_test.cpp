@@ -19,7 +19,7 @@ std::string scan(int n, const std::function<std::pair<double, double>(int)>& f) 
 
 int countColour(const app::Form& f, int palette) {
   int n = 0;
-  for (int y = 0; y < 500; ++y) n += f.Picture1.countInRow(y, rgb(palette));
+  for (int y = 0; y < 500; ++y) n += countInRow(f.Picture1, y, rgb(palette));
   return n;
 }
 
@@ -112,7 +112,7 @@ TEST_F(ScanLoad, ResetsCursorsAndStatesButNotTheOtherFile) {
   EXPECT_EQ(f.VScroll1.Value(), 0);
   EXPECT_EQ(f.VScroll2.Value(), 500);
   for (const auto& s : f.DataState) EXPECT_EQ(s, "Raw");
-  for (int y : {0, 350, 450}) EXPECT_EQ(f.Picture1.countInRow(y, rgb(14)), 287) << y;  // old lines stay
+  for (int y : {0, 350, 450}) EXPECT_EQ(countInRow(f.Picture1, y, rgb(14)), 287) << y;  // old lines stay
   EXPECT_TRUE(f.Scan2 == scan2);
   EXPECT_EQ((Strs{f.Filename[2].Text, f.Pntnum[2].Text, f.Pntnum[1].Text}), (Strs{pathB, "299", "49"}));
   EXPECT_EQ(f.Scan1[0][1], 69.0);

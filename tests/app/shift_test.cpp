@@ -94,7 +94,7 @@ TEST_F(Shift, ZeroShiftRederivesDeltaAndRedraws) {
   EXPECT_EQ(form.ShiftCount, 0);
   EXPECT_EQ(form.Scan1[20][0], form.Scan1[20][1] - form.Scan1[20][2]);
   EXPECT_EQ(form.DataState[0], "Smoothed");
-  EXPECT_GT(form.Picture1.countInRow(500 - 10, rgb(model::kLightRed)), 0);
+  EXPECT_GT(countInRow(form.Picture1, 500 - 10, rgb(model::kLightRed)), 0);
 }
 
 TEST_F(Shift, ShiftBeforeAnyLoadLengthensAnEmptyFile) {

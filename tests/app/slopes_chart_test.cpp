@@ -58,8 +58,8 @@ TEST_F(SlopesChart, TracesCoverPointsOneTo499AtFullRangeUntilAChannelButton) {
   form.ClearButton_Click();
   form.SlopeChart_Click();
   // File 2 is drawn over File 1 with the same data, so look for cyan.
-  for (int i = 1; i <= 499; ++i) EXPECT_GT(form.Picture1.countInRow(500 - i, rgb(model::kLightCyan)), 0) << i;
-  EXPECT_EQ(form.Picture1.countInRow(0, rgb(model::kLightCyan)), 0);  // point 500 has no slope
+  for (int i = 1; i <= 499; ++i) EXPECT_GT(countInRow(form.Picture1, 500 - i, rgb(model::kLightCyan)), 0) << i;
+  EXPECT_EQ(countInRow(form.Picture1, 0, rgb(model::kLightCyan)), 0);  // point 500 has no slope
   EXPECT_EQ(form.Label3.Caption, "Slopes");
   form.LineButton_Click(1);  // brings back the temperatures and the channel name
   EXPECT_EQ(form.Label3.Caption, "Left Temp");

@@ -119,7 +119,7 @@ TEST(ChartImage, ContextMenuCopiesAndSavesTheSurface) {
   f.loadText(2, "b.txt", smallScan(350, 0.5));
   window.refresh();
   const chart::Surface& surface = f.form.Picture1;
-  EXPECT_GT(surface.countInRow(250, rgb(12)) + surface.countInRow(250, rgb(11)), 0);
+  EXPECT_GT(countInRow(surface, 250, rgb(12)) + countInRow(surface, 250, rgb(11)), 0);
 
   EXPECT_EQ(chart->contextMenuPolicy(), Qt::ActionsContextMenu);
   QStringList captions;

@@ -18,6 +18,13 @@ namespace varnel::test {
 using ScriptedDialog = app::ScriptedFileDialog;
 using RecordedMessages = app::RecordedMessages;
 
+// Pixels of one colour in a row of the surface.
+inline int countInRow(const chart::Surface& s, int y, std::uint32_t rgb) {
+  int n = 0;
+  for (int x = 0; x < s.ScaleWidth(); ++x) n += s.pixel(x, y) == rgb;
+  return n;
+}
+
 // A fresh folder under the system's temporary folder, removed afterwards.
 class ScratchDir {
  public:

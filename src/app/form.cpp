@@ -143,24 +143,31 @@ void Form::ComputeSlopes(int channel, int margin) {
 }
 
 bool Form::click(std::string_view name, int index) {
-  if (name == "Filename") Filename_Click(index);
-  else if (name == "ClearButton") ClearButton_Click();
-  else if (name == "fileexit") fileexit_Click();
-  else if (name == "fileopen") fileopen_Click();
-  else if (name == "fileopen2") fileopen2_Click();
-  else if (name == "filesave") filesave_Click();
-  else if (name == "normexport") normexport_Click();
-  else if (name == "LineButton" && index >= 0 && index <= 2) LineButton_Click(index);
-  else if (name == "Smoothbutton") Smoothbutton_Click();
-  else if (name == "SlopeChart") SlopeChart_Click();
-  else if (name == "Shift1") Shift1_Click();
-  else if (name == "Shift2") Shift2_Click();
-  else if (name == "CalcArea") CalcArea_Click();
-  else if (name == "CalcSlope") CalcSlope_Click();
-  else if (name == "CalcCorrelation") CalcCorrelation_Click();
-  else if (name == "Quil_Tesk") Quil_Tesk_Click();
-  else return false;
-  return true;
+  using Handler = void (Form::*)();
+  static constexpr std::pair<std::string_view, Handler> kHandlers[] = {
+      {"ClearButton", &Form::ClearButton_Click},   {"fileexit", &Form::fileexit_Click},
+      {"fileopen", &Form::fileopen_Click},         {"fileopen2", &Form::fileopen2_Click},
+      {"filesave", &Form::filesave_Click},         {"normexport", &Form::normexport_Click},
+      {"Smoothbutton", &Form::Smoothbutton_Click}, {"SlopeChart", &Form::SlopeChart_Click},
+      {"Shift1", &Form::Shift1_Click},             {"Shift2", &Form::Shift2_Click},
+      {"CalcArea", &Form::CalcArea_Click},         {"CalcSlope", &Form::CalcSlope_Click},
+      {"CalcCorrelation", &Form::CalcCorrelation_Click}, {"Quil_Tesk", &Form::Quil_Tesk_Click},
+  };
+  if (name == "Filename") {
+    Filename_Click(index);
+    return true;
+  }
+  if (name == "LineButton") {
+    if (index < 0 || index > 2) return false;
+    LineButton_Click(index);
+    return true;
+  }
+  for (const auto& [handlerName, handler] : kHandlers) {
+    if (name != handlerName) continue;
+    (this->*handler)();
+    return true;
+  }
+  return false;
 }
 
 std::string* Form::text(std::string_view name, int index) {
@@ -177,22 +184,20 @@ std::string* Form::text(std::string_view name, int index) {
   for (const auto& a : arrays)
     if (name == a.name) return index >= 0 && index < a.size ? &a.boxes[index].Text : nullptr;
   if (name == "LineButton") return index >= 0 && index <= 2 ? &LineButton[index].Caption : nullptr;
-  if (index != -1) return nullptr;
-  if (name == "Threshold") return &Threshold.Text;
-  if (name == "ShiftNum") return &ShiftNum.Text;
-  if (name == "LowerCutoff") return &LowerCutoff.Text;
-  if (name == "UpperCutoff") return &UpperCutoff.Text;
-  if (name == "Label3") return &Label3.Caption;
-  if (name == "Label13") return &Label13.Caption;
-  if (name == "Frame1") return &Frame1.Caption;
+  const std::pair<std::string_view, std::string*> singles[] = {
+      {"Threshold", &Threshold.Text},     {"ShiftNum", &ShiftNum.Text}, {"LowerCutoff", &LowerCutoff.Text},
+      {"UpperCutoff", &UpperCutoff.Text}, {"Label3", &Label3.Caption},  {"Label13", &Label13.Caption},
+      {"Frame1", &Frame1.Caption}};
+  for (const auto& [singleName, live] : singles)
+    if (index == -1 && name == singleName) return live;
   return nullptr;
 }
 
 ScrollBar* Form::scrollBar(std::string_view name) {
-  if (name == "VScroll1") return &VScroll1;
-  if (name == "VScroll2") return &VScroll2;
-  if (name == "VScroll3") return &VScroll3;
-  if (name == "VScroll4") return &VScroll4;
+  const std::pair<std::string_view, ScrollBar*> bars[] = {
+      {"VScroll1", &VScroll1}, {"VScroll2", &VScroll2}, {"VScroll3", &VScroll3}, {"VScroll4", &VScroll4}};
+  for (const auto& [barName, bar] : bars)
+    if (name == barName) return bar;
   return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/form.hpp"
+#include "app/stand_in_dialogs.hpp"
 #include "model/scan_file.hpp"
 
 using namespace varnel;
@@ -16,24 +17,13 @@ namespace {
 const std::string kScan1 = std::string(VARNEL_SOURCE_DIR) + "/examples/back_visit1.txt";
 const std::string kScan2 = std::string(VARNEL_SOURCE_DIR) + "/examples/back_visit2.txt";
 
-// Answers every dialog with the same path.
-struct FixedDialog : app::FileDialog {
-  std::string path;
-  std::string ask(app::DialogKind, const std::string&, const std::string&) override { return path; }
-};
-
-struct NoMessages : app::MessageBox {
-  void show(const std::string&, const std::string&) override {}
-};
-
 struct Window {
-  FixedDialog dialog;
-  NoMessages messages;
+  app::ScriptedFileDialog dialog;
+  app::RecordedMessages messages;
   app::Form form{dialog, messages};
   Window() {
-    dialog.path = kScan1;
+    dialog.answers = {kScan1, kScan2};
     form.fileopen_Click();
-    dialog.path = kScan2;
     form.fileopen2_Click();
   }
 };
@@ -44,7 +34,10 @@ void ReadScan501(benchmark::State& state) {
 
 void LoadFile2(benchmark::State& state) {
   Window w;
-  for (auto _ : state) w.form.fileopen2_Click();
+  for (auto _ : state) {
+    w.dialog.answers.push_back(kScan2);
+    w.form.fileopen2_Click();
+  }
 }
 
 void ChannelButton(benchmark::State& state) {
@@ -77,8 +70,10 @@ template <void (app::Form::*Write)()>
 void WriteFile(benchmark::State& state) {
   Window w;
   const auto path = std::filesystem::temp_directory_path() / "varnel-bench-output.txt";
-  w.dialog.path = path.string();
-  for (auto _ : state) (w.form.*Write)();
+  for (auto _ : state) {
+    w.dialog.answers.push_back(path.string());
+    (w.form.*Write)();
+  }
   std::filesystem::remove(path);
 }
 

@@ -5,33 +5,11 @@
 #include <QApplication>
 #include <QPixmap>
 #include <cstdio>
-#include <deque>
-#include <string>
 
 #include "app/form.hpp"
 #include "app/qt/main_window.hpp"
-
-namespace {
-
-struct Answers : varnel::app::FileDialog {
-  std::deque<std::string> paths;
-  std::string ask(varnel::app::DialogKind, const std::string&, const std::string&) override {
-    if (paths.empty()) return {};
-    std::string p = paths.front();
-    paths.pop_front();
-    return p;
-  }
-};
-
-struct Printed : varnel::app::MessageBox {
-  int count = 0;
-  void show(const std::string& text, const std::string& title) override {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-    ++count;
-  }
-};
-
-}  // namespace
+#include "app/qt/program.hpp"
+#include "app/stand_in_dialogs.hpp"
 
 int main(int argc, char* argv[]) {
   if (argc < 2 || argc > 4) {
@@ -40,17 +18,17 @@ int main(int argc, char* argv[]) {
   }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  QApplication::setStyle(QStringLiteral("Fusion"));  // as the program
+  varnel::qt::setUpApplication();
 
-  Answers dialog;
-  Printed messages;
+  varnel::app::ScriptedFileDialog dialog;
+  varnel::app::RecordedMessages messages;
   varnel::app::Form form(dialog, messages);
   varnel::qt::MainWindow window(form);
   window.show();
 
   const char* menu[] = {"fileopen", "fileopen2"};
   for (int i = 2; i < argc; ++i) {
-    dialog.paths.push_back(argv[i]);
+    dialog.answers.push_back(argv[i]);
     form.click(menu[i - 2]);
   }
   window.refresh();
@@ -60,5 +38,6 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "varnel-screenshot: cannot write %s\n", argv[1]);
     return 1;
   }
-  return messages.count == 0 ? 0 : 1;
+  for (const auto& m : messages.shown) std::fprintf(stderr, "%s: %s\n", m.title.c_str(), m.text.c_str());
+  return messages.shown.empty() ? 0 : 1;
 }

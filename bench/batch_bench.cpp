@@ -4,37 +4,23 @@
 // (plus process start-up).
 #include <benchmark/benchmark.h>
 
-#include <deque>
 #include <filesystem>
 #include <string>
 
 #include "app/form.hpp"
+#include "app/stand_in_dialogs.hpp"
 
 namespace {
-
-struct Answers : varnel::app::FileDialog {
-  std::deque<std::string> next;
-  std::string ask(varnel::app::DialogKind, const std::string&, const std::string&) override {
-    std::string a = next.front();
-    next.pop_front();
-    return a;
-  }
-};
-
-struct Ignore : varnel::app::MessageBox {
-  int shown = 0;
-  void show(const std::string&, const std::string&) override { ++shown; }
-};
 
 void comparison(benchmark::State& state, bool writeFiles) {
   const std::string examples = std::string(VARNEL_SOURCE_DIR) + "/examples/";
   const std::filesystem::path out = std::filesystem::temp_directory_path() / "varnel-batch-bench";
   std::filesystem::create_directories(out);
   for (auto _ : state) {
-    Answers dialog;
-    Ignore box;
-    dialog.next = {examples + "back_visit1.txt", examples + "back_visit2.txt", (out / "r.txt").string(),
-                   (out / "n.txt").string()};
+    varnel::app::ScriptedFileDialog dialog;
+    varnel::app::RecordedMessages box;
+    dialog.answers = {examples + "back_visit1.txt", examples + "back_visit2.txt", (out / "r.txt").string(),
+                      (out / "n.txt").string()};
     varnel::app::Form form(dialog, box);
     form.fileopen_Click();
     form.fileopen2_Click();
@@ -47,7 +33,7 @@ void comparison(benchmark::State& state, bool writeFiles) {
       form.filesave_Click();
       form.normexport_Click();
     }
-    if (box.shown != 0) state.SkipWithError("the form showed a message");
+    if (!box.shown.empty()) state.SkipWithError("the form showed a message");
     benchmark::DoNotOptimize(form.t_ratio[2].Text);
   }
   std::filesystem::remove_all(out);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_run.hpp"
+#include "batch/run.hpp"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);

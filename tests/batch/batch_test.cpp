@@ -8,7 +8,11 @@
 #include <sstream>
 #include <tuple>
 
-#include "batch/batch_run.hpp"
+#include "batch/comparison.hpp"
+#include "batch/options.hpp"
+#include "batch/pairs_list.hpp"
+#include "batch/run.hpp"
+#include "batch/summary.hpp"
 #include "support/scripted.hpp"
 
 namespace varnel::test {

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of varnel-batch: what the user asks for, checked before
-// anything runs.
+// anything runs, and the help that lists it.
 #include <optional>
 #include <string>
 #include <vector>

@@ -32,8 +32,8 @@ ReportLayout reportLayout(const QRect& page, double dpi, const QSize& chartSize 
 // A4, or Letter where the default locale measures in US units.
 QPageSize localPageSize();
 
-// Paints the report onto the painter's device. The chart is scaled by
-// nearest neighbour and sent as a lossless image.
+// Paints the report onto the painter's device. The chart is enlarged by
+// a whole factor without smoothing and sent as a lossless image.
 void paintReport(QPainter& painter, const ReportLayout& layout, const output::Report& report, const QImage& chart);
 
 // The report as the bytes of a one-page PDF.

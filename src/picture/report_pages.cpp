@@ -87,7 +87,8 @@ void legendMark(Sheet& s, const QRectF& box, const output::LegendEntry& e) {
     return;
   }
   const double d = s.px(2);
-  for (const double at : {0.3, 0.7}) p.fillRect(QRectF(box.left() + box.width() * at - d / 2, box.center().y() - d / 2, d, d), c);
+  for (const double at : {0.3, 0.7})
+    p.fillRect(QRectF(box.left() + box.width() * at - d / 2, box.center().y() - d / 2, d, d), c);
 }
 
 void cellIn(Sheet& s, double x, double y, double w, double h, const QString& t, bool bold = false,

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 #include "app/report_content.hpp"
 #include "picture/report_pages.hpp"
@@ -16,16 +17,13 @@
 namespace varnel::test {
 namespace {
 
-class GuiApplication : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QGuiApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[13] = "test_picture";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QGuiApplication> app_;
+// Fonts need an application, made before the first test and gone after the last.
+struct GuiApplication : ::testing::Environment {
+  int argc = 1;
+  char name[13] = "test_picture", *argv[2] = {name, nullptr};
+  std::unique_ptr<QGuiApplication> app;
+  void SetUp() override { app = std::make_unique<QGuiApplication>(argc, argv); }
+  void TearDown() override { app.reset(); }
 };
 [[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new GuiApplication);
 
@@ -41,9 +39,7 @@ struct Report : ::testing::Test, FormFixture {
     form.Quil_Tesk_Click();
   }
   std::string pdf(const QPageSize& size = QPageSize(QPageSize::A4)) {
-    const std::string path = dir.write("report.pdf", picture::reportPdf(app::reportOf(form, "2031-05-06 07:08"),
-                                                                        form.Picture1, size));
-    return path;
+    return dir.write("report.pdf", picture::reportPdf(app::reportOf(form, "2031-05-06 07:08"), form.Picture1, size));
   }
   std::string text(const std::string& pdfPath) {
     const std::string out = dir.file("report.txt");
@@ -120,41 +116,27 @@ TEST_F(Report, ChartComesBackPixelForPixel) {
   }
 }
 
-struct Unusual {
-  const char* name;
-  std::function<void(Report&)> setUp;
-  std::vector<std::string> shown;
-};
-
+// Each state builds on the one before, as a user gets there.
 TEST_F(Report, UnusualStatesStillMakeAPage) {
-  const std::vector<Unusual> cases = {
-      {"nothing computed", [](Report&) {}, {"File 1 not loaded", "File 2 not loaded", "Delta-T: Raw", "Cut-offs lower 0, upper 500"}},
-      {"only File 1",
-       [](Report& f) { f.load(1, kExamples + "back_visit1.txt"); },
-       {"back_visit1.txt", "File 2 not loaded"}},
-      {"results n/a",
-       [](Report& f) {
-         f.form.CalcCorrelation_Click();
-         f.form.CalcArea_Click();
-       },
-       {"Correlation n/a n/a n/a"}},
+  const std::vector<std::tuple<const char*, std::function<void()>, std::vector<std::string>>> cases = {
+      {"nothing computed",
+       [] {},
+       {"File 1 not loaded", "File 2 not loaded", "Delta-T: Raw", "Cut-offs lower 0, upper 500"}},
+      {"only File 1", [this] { load(1, kExamples + "back_visit1.txt"); }, {"back_visit1.txt", "File 2 not loaded"}},
+      {"results n/a", [this] { form.CalcCorrelation_Click(); }, {"Correlation n/a n/a n/a"}},
   };
-  for (const Unusual& c : cases) {
-    c.setUp(*this);
+  for (const auto& [name, setUp, shown] : cases) {
+    setUp();
     const std::string t = text(pdf());
-    for (const std::string& w : c.shown) EXPECT_NE(t.find(w), std::string::npos) << c.name << ": " << w << "\n" << t;
+    for (const std::string& w : shown) EXPECT_NE(t.find(w), std::string::npos) << name << ": " << w << "\n" << t;
   }
 }
 
 TEST_F(Report, PaperFollowsTheLocale) {
-  const std::pair<QLocale, QPageSize::PageSizeId> cases[] = {
-      {QLocale(QLocale::English, QLocale::UnitedStates), QPageSize::Letter},
-      {QLocale(QLocale::English, QLocale::UnitedKingdom), QPageSize::A4},
-      {QLocale(QLocale::German, QLocale::Germany), QPageSize::A4},
-  };
-  for (const auto& [locale, id] : cases) {
-    QLocale::setDefault(locale);
-    EXPECT_EQ(picture::localPageSize().id(), id) << locale.name().toStdString();
+  for (const auto& [locale, id] :
+       {std::pair{"en_US", QPageSize::Letter}, {"en_GB", QPageSize::A4}, {"de_DE", QPageSize::A4}}) {
+    QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+    EXPECT_EQ(picture::localPageSize().id(), id) << locale;
   }
   QLocale::setDefault(QLocale::c());
 }

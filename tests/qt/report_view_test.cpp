@@ -39,16 +39,12 @@ TEST(ReportView, SavesAndPrintsWhatTheWindowShows) {
   EXPECT_EQ(f.dialog.calls[2].filter + " " + f.dialog.calls[2].defaultName, "PDF Files (*.pdf)|*.pdf Report.pdf");
   EXPECT_EQ(f.dialog.calls[2].kind, app::DialogKind::Save);
   EXPECT_TRUE(f.messages.shown.empty());
-  for (const std::string& pdf : {saved, std::string()}) {
-    std::string file = pdf;
-    if (file.empty()) {
-      file = f.dir.file("printed.pdf");
-      QPrinter printer(QPrinter::HighResolution);
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(file));
-      chart->printReport(printer);
-    }
-    EXPECT_EQ(readAll(file).rfind("%PDF-", 0), 0u) << file;
+  const std::string printed = f.dir.file("printed.pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(printed));
+  chart->printReport(printer);
+  for (const std::string& file : {saved, printed}) {
     const std::string text = pdfText(f.dir, file);
     for (const std::string& w : {one, correlation, std::string("2031-05-06 07:08")})
       EXPECT_NE(text.find(w), std::string::npos) << file << " lacks " << w;

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev
-          clang clang-tidy cppcheck fonts-dejavu-core)
+          clang clang-tidy cppcheck fonts-dejavu-core poppler-utils)
 packages+=("$@")
 
 missing=()

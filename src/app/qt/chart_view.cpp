@@ -4,9 +4,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include "app/messages.hpp"
 #include "picture/chart_picture.hpp"
+#include "picture/report_pages.hpp"
 
 namespace varnel::qt {
 
@@ -19,16 +22,27 @@ ChartView::ChartView(const chart::Surface& surface, QWidget* parent)
       surface_(surface),
       shown_(surface.revision() + 1),
       copy_(new QAction(QStringLiteral("Copy Chart"), this)),
-      save_(new QAction(QStringLiteral("Save Chart as PNG..."), this)) {
+      save_(new QAction(QStringLiteral("Save Chart as PNG..."), this)),
+      saveReport_(new QAction(QStringLiteral("Save Report as PDF\u2026"), this)),
+      printReport_(new QAction(QStringLiteral("Print Report\u2026"), this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   ownBox_.setParent(this);
   ownDialog_.setParent(this);
+  ownReportDialog_.setParent(this);
   copy_->setObjectName(QStringLiteral("copyChart"));
   save_->setObjectName(QStringLiteral("saveChart"));
   connect(copy_, &QAction::triggered, this, &ChartView::copyChart);
   connect(save_, &QAction::triggered, this, &ChartView::saveChart);
+  saveReport_->setObjectName(QStringLiteral("saveReport"));
+  printReport_->setObjectName(QStringLiteral("printReport"));
+  connect(saveReport_, &QAction::triggered, this, &ChartView::saveReport);
+  connect(printReport_, &QAction::triggered, this, qOverload<>(&ChartView::printReport));
+  saveReport_->setEnabled(false);
+  printReport_->setEnabled(false);
   addAction(copy_);
   addAction(save_);
+  addAction(saveReport_);
+  addAction(printReport_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -55,6 +69,47 @@ void ChartView::saveChart() {
   if (path.empty()) return;
   if (const output::Saved s = picture::saveChartPng(surface_, path); !s.ok())
     messages_->show(app::messages::cannotWrite("chart image", path, s.reason), app::kErrorTitle);
+}
+
+void ChartView::setReportSource(std::function<output::Report()> report) {
+  report_ = std::move(report);
+  saveReport_->setEnabled(bool(report_));
+  printReport_->setEnabled(bool(report_));
+}
+
+void ChartView::saveReport() {
+  if (!report_) return;
+  const std::string path = reportDialog_->ask(app::DialogKind::Save, "PDF Files (*.pdf)|*.pdf", "Report.pdf");
+  if (path.empty()) return;
+  if (const output::Saved s = picture::saveReportPdf(report_(), surface_, path); !s.ok())
+    messages_->show(app::messages::cannotWrite("report", path, s.reason), app::kErrorTitle);
+}
+
+void ChartView::printReport() {
+  if (!report_) return;
+  QPrinter printer;
+  printer.setPageSize(picture::localPageSize());
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  printReport(printer);
+}
+
+void ChartView::printReport(QPrinter& printer) {
+  if (!report_) return;
+  // The report keeps its own margins; the PDF's resolution gives the same
+  // whole chart scale wherever the printer accepts it.
+  printer.setFullPage(true);
+  printer.setResolution(picture::kReportDpi);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    messages_->show(app::messages::cannotWrite("report", name.toStdString(), "the printer did not start"),
+                    app::kErrorTitle);
+    return;
+  }
+  const picture::ReportLayout layout =
+      picture::reportLayout(QRect(0, 0, printer.width(), printer.height()), printer.resolution());
+  picture::paintReport(painter, layout, report_(), picture::chartImage(surface_));
 }
 
 }  // namespace varnel::qt

@@ -4,6 +4,7 @@
 
 #include "app/layout.hpp"
 #include "app/qt/chart_view.hpp"
+#include "app/report_content.hpp"
 
 namespace varnel::qt {
 
@@ -22,6 +23,7 @@ Program::Program() : dialog(QStringLiteral("TXT")), form(dialog, messages), wind
   messages.setParent(&window);
   window.setFileDialog(&dialog);
   window.chart()->setMessageBox(&messages);
+  window.chart()->setReportSource([this] { return app::reportOf(form, app::localDateTime()); });
   // "&Exit" leaves at once: no question, nothing saved.
   form.onExit = [this] {
     window.close();

@@ -7,7 +7,9 @@
 
 #include "app/stand_in_dialogs.hpp"
 #include "output/save_file.hpp"
+#include "app/report_content.hpp"
 #include "picture/chart_picture.hpp"
+#include "picture/report_pages.hpp"
 
 namespace varnel::batch {
 namespace {
@@ -115,11 +117,17 @@ Outcome runComparison(const Comparison& c, const Steps& steps) {
   if (steps.slopes) click([&] { form.SlopeChart_Click(); });
   if (!c.results.empty()) withFile(c.results, [&] { form.filesave_Click(); });
   if (!c.exportPath.empty()) withFile(c.exportPath, [&] { form.normexport_Click(); });
+  // The chart and the report are saved from the chart's context menu, with
+  // no question of the form's: their outcome is shown as the view does.
+  const auto saved = [&](const char* what, const std::string& path, const output::Saved& s) {
+    if (!s.ok()) box.show(app::messages::cannotWrite(what, path, s.reason), app::kErrorTitle);
+  };
   if (!c.chart.empty())
+    click([&] { saved("chart image", fullPath(c.chart), picture::saveChartPng(form.Picture1, fullPath(c.chart))); });
+  if (!c.report.empty())
     click([&] {
-      const std::string path = fullPath(c.chart);
-      if (const output::Saved s = picture::saveChartPng(form.Picture1, path); !s.ok())
-        box.show(app::messages::cannotWrite("chart image", path, s.reason), app::kErrorTitle);
+      const output::Report report = app::reportOf(form, app::localDateTime());
+      saved("report", fullPath(c.report), picture::saveReportPdf(report, form.Picture1, fullPath(c.report)));
     });
 
   for (const Action& a : actions) {

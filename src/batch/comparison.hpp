@@ -16,7 +16,7 @@ namespace varnel::batch {
 // One comparison: two scans and the files to write (empty: not written).
 struct Comparison {
   std::string scan1, scan2;
-  std::string results, exportPath, chart;
+  std::string results, exportPath, chart, report;
 };
 
 // The files a comparison can write, in the order it writes them.
@@ -31,6 +31,7 @@ inline constexpr OutputKind kOutputKinds[] = {
     {"results", "_results.txt", "results file", &Comparison::results, &PairOutputs::results},
     {"export", "_norm.txt", "export file", &Comparison::exportPath, &PairOutputs::exportData},
     {"chart", ".png", "chart image", &Comparison::chart, &PairOutputs::chart},
+    {"report", "_report.pdf", "report", &Comparison::report, &PairOutputs::report},
 };
 
 // Rows of the result boxes, top to bottom, and their columns left to right

@@ -74,6 +74,8 @@ constexpr Option kOptions[] = {
      Section::OneComparison, "the normalised data export"},
     {"--chart", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.chart = v.text; }, Scope::Single,
      Section::OneComparison, "the chart as a 287 x 500 PNG image"},
+    {"--report", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.report = v.text; }, Scope::Single,
+     Section::OneComparison, "the comparison report, one PDF page"},
     {"--pairs", "LIST.csv", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.pairs = v.text; }, Scope::Any,
      Section::ManyComparisons,
      "one comparison per line \"scan1,scan2,stem\" of LIST.csv,\n"
@@ -305,8 +307,8 @@ in this order:
   7. the four "Calc Now" buttons: area ratio, slope comparison, correlation,
      two-ratio method;
   8. --slopes: " Slopes" (the slopes chart);
-  9. writes the results file, the normalised data export and the chart image
-     asked for.
+  9. writes the results file, the normalised data export, the chart image
+     and the comparison report asked for.
 It then prints the fifteen results as the window's boxes show them.
 
 As in the window, the calculations use the normalised data that the latest

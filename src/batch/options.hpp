@@ -24,6 +24,7 @@ struct PairOutputs {
   bool results = true;     // STEM_results.txt
   bool exportData = true;  // STEM_norm.txt
   bool chart = false;      // STEM.png
+  bool report = false;     // STEM_report.pdf
 };
 
 struct Options {
@@ -31,7 +32,7 @@ struct Options {
   // One comparison: FILE1 FILE2 and the outputs named on the command line
   // (empty: not written).
   std::string scan1, scan2;
-  std::string results, exportPath, chart;
+  std::string results, exportPath, chart, report;
   // Many comparisons: the list of pairs (empty: one comparison).
   std::string pairs;
   PairOutputs outputs;

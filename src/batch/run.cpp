@@ -37,7 +37,7 @@ bool saveSummary(const std::string& path, const std::string& text, std::ostream&
 }
 
 int runSingle(const Options& o, std::ostream& out, std::ostream& err) {
-  const Comparison c{o.scan1, o.scan2, o.results, o.exportPath, o.chart};
+  const Comparison c{o.scan1, o.scan2, o.results, o.exportPath, o.chart, o.report};
   if (const std::string why = clash(c, o.summary); !why.empty()) {
     printError(err, "", why);
     return 1;

@@ -226,7 +226,7 @@ void paintReport(QPainter& painter, const ReportLayout& layout, const output::Re
     // A long path shrinks to two lines rather than push into the chart.
     const QString path = qs(scan.path);
     row(key, path, s.fitting(path, valueW, 2, kBodyPt), Qt::TextWrapAnywhere);
-    row(QString(), QStringLiteral("%1 points").arg(qs(scan.pointCount)));
+    row(QString(), QStringLiteral("# of Pnts: %1").arg(qs(scan.pointCount)));
   }
   resultGrid(s, left, y + s.px(8), width, r);
 

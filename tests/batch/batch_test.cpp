@@ -82,7 +82,7 @@ TEST_P(SameAsTheWindow, FilesChartAndResults) {
   const batch::Options opts = parsed(GetParam());
   ScratchDir out;
   const batch::Outcome o = batch::runComparison(
-      {opts.scan1, opts.scan2, out.file("r.txt"), out.file("n.txt"), out.file("c.png")}, opts.steps);
+      {opts.scan1, opts.scan2, out.file("r.txt"), out.file("n.txt"), out.file("c.png"), ""}, opts.steps);
   ASSERT_TRUE(o.ok) << o.messages.front();
 
   FormFixture f;
@@ -258,7 +258,7 @@ TEST(BatchProgram, RunsFromTheCommandLine) {
   EXPECT_NE(readAll(d.file("out")).find("--pairs LIST.csv"), std::string::npos);
 
   const std::string line = "back_visit1.txt other_back.txt --lower 12 --channel right";
-  EXPECT_EQ(sh(line + " --results " + d.file("r.txt")), 0) << readAll(d.file("err"));
+  EXPECT_EQ(sh(line + " --results " + d.file("r.txt") + " --report " + d.file("r.pdf")), 0) << readAll(d.file("err"));
   FormFixture f;
   actLikeAUser(f, parsed(line));
   const std::string out = readAll(d.file("out"));
@@ -266,6 +266,9 @@ TEST(BatchProgram, RunsFromTheCommandLine) {
   f.dialog.answers = {f.dir.file("r.txt")};
   f.form.filesave_Click();
   EXPECT_EQ(readAll(d.file("r.txt")), readAll(f.dir.file("r.txt")));
+  // The report holds what the window shows; its layout is tested with the report itself.
+  ASSERT_EQ(std::system(("pdftotext " + d.file("r.pdf") + " " + d.file("r.pdf.txt")).c_str()), 0);
+  EXPECT_NE(readAll(d.file("r.pdf.txt")).find(batch::resultTexts(f.form)[2][1]), std::string::npos);
 
   EXPECT_EQ(sh("--lower"), 2);
   EXPECT_EQ(readAll(d.file("err")), "varnel-batch: --lower needs a value\nTry 'varnel-batch --help'.\n");

@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,6 +65,13 @@ inline std::string scanText(const std::vector<std::pair<double, double>>& readin
     s += buf;
   }
   return s;
+}
+
+// Scan text of `count` readings, the i-th being f(i).
+inline std::string scanOf(int count, const std::function<std::pair<double, double>(int)>& f) {
+  std::vector<std::pair<double, double>> r;
+  for (int i = 0; i < count; ++i) r.push_back(f(i));
+  return scanText(r);
 }
 
 // A form with scripted dialogs, and ways to load scans through them.

@@ -30,7 +30,7 @@ Form::Form(FileDialog& dialog, MessageBox& messages) : dialog_(dialog), messages
 }
 
 void Form::Form_Load() {
-  static const char* const names[7] = {"Delta-T",    "Left Temp",     "Right Temp", "Delta-T ON",
+  static const char* const names[7] = {"Delta-T",      "Left Temp",     "Right Temp", "Delta-T ON",
                                        "Left Temp ON", "Right Temp ON", "Slopes"};
   for (int i = 0; i < 7; ++i) ChannelNames[i] = names[i];
   for (auto& s : DataState) s = "Raw";
@@ -145,14 +145,20 @@ void Form::ComputeSlopes(int channel, int margin) {
 bool Form::click(std::string_view name, int index) {
   using Handler = void (Form::*)();
   static constexpr std::pair<std::string_view, Handler> kHandlers[] = {
-      {"ClearButton", &Form::ClearButton_Click},   {"fileexit", &Form::fileexit_Click},
-      {"fileopen", &Form::fileopen_Click},         {"fileopen2", &Form::fileopen2_Click},
-      {"filesave", &Form::filesave_Click},         {"normexport", &Form::normexport_Click},
-      {"Smoothbutton", &Form::Smoothbutton_Click}, {"SlopeChart", &Form::SlopeChart_Click},
-      {"Shift1", &Form::Shift1_Click},             {"Shift2", &Form::Shift2_Click},
-      {"CalcArea", &Form::CalcArea_Click},         {"CalcSlope", &Form::CalcSlope_Click},
-      {"CalcCorrelation", &Form::CalcCorrelation_Click}, {"Quil_Tesk", &Form::Quil_Tesk_Click},
-  };
+      {"ClearButton", &Form::ClearButton_Click},
+      {"fileexit", &Form::fileexit_Click},
+      {"fileopen", &Form::fileopen_Click},
+      {"fileopen2", &Form::fileopen2_Click},
+      {"filesave", &Form::filesave_Click},
+      {"normexport", &Form::normexport_Click},
+      {"Smoothbutton", &Form::Smoothbutton_Click},
+      {"SlopeChart", &Form::SlopeChart_Click},
+      {"Shift1", &Form::Shift1_Click},
+      {"Shift2", &Form::Shift2_Click},
+      {"CalcArea", &Form::CalcArea_Click},
+      {"CalcSlope", &Form::CalcSlope_Click},
+      {"CalcCorrelation", &Form::CalcCorrelation_Click},
+      {"Quil_Tesk", &Form::Quil_Tesk_Click}};
   if (name == "Filename") {
     Filename_Click(index);
     return true;
@@ -176,11 +182,10 @@ std::string* Form::text(std::string_view name, int index) {
     TextBox* boxes;
     int size;
   };
-  const Array arrays[] = {{"Filename", Filename, 3},   {"Pntnum", Pntnum, 3},
-                          {"MaxTemp", MaxTemp, 3},     {"MinTemp", MinTemp, 3},
-                          {"Max_at", Max_at, 4},       {"AreaRatio", AreaRatio, 3},
-                          {"SlopeComp", SlopeComp, 3}, {"Correlation", Correlation, 3},
-                          {"r_ratio", r_ratio, 3},     {"t_ratio", t_ratio, 3}};
+  const Array arrays[] = {{"Filename", Filename, 3},   {"Pntnum", Pntnum, 3},           {"MaxTemp", MaxTemp, 3},
+                          {"MinTemp", MinTemp, 3},     {"Max_at", Max_at, 4},           {"AreaRatio", AreaRatio, 3},
+                          {"SlopeComp", SlopeComp, 3}, {"Correlation", Correlation, 3}, {"r_ratio", r_ratio, 3},
+                          {"t_ratio", t_ratio, 3}};
   for (const auto& a : arrays)
     if (name == a.name) return index >= 0 && index < a.size ? &a.boxes[index].Text : nullptr;
   if (name == "LineButton") return index >= 0 && index <= 2 ? &LineButton[index].Caption : nullptr;

@@ -52,8 +52,8 @@ void Form::filesave_Click() {
 void Form::normexport_Click() {
   const std::string name = GetFileName("NormAA.txt", DialogKind::Save);
   if (name.empty()) return;
-  const std::string content = output::exportText(Filename[1].Text, Filename[2].Text, Norm1, Norm2,
-                                                 VScroll1.Value(), VScroll2.Value());
+  const std::string content =
+      output::exportText(Filename[1].Text, Filename[2].Text, Norm1, Norm2, VScroll1.Value(), VScroll2.Value());
   save("export file", name, content);
 }
 

@@ -14,16 +14,16 @@ constexpr double kLarge = 9.75;
 using K = Kind;
 
 // A text box: black on white unless given otherwise.
-constexpr ControlDef box(const char* name, int index, int x, int y, int w, int h, const char* text,
-                          bool right = false, bool readOnly = false) {
+constexpr ControlDef box(const char* name, int index, int x, int y, int w, int h, const char* text, bool right = false,
+                         bool readOnly = false) {
   return {name, index, K::TextBox, x, y, w, h, text, 8.25, 0x000000, kWhite, right, readOnly};
 }
 constexpr ControlDef label(const char* name, int index, int x, int y, int w, int h, const char* text,
-                            double pt = 8.25) {
+                           double pt = 8.25) {
   return {name, index, K::Label, x, y, w, h, text, pt};
 }
-constexpr ControlDef button(const char* name, int index, int x, int y, int w, int h, const char* text,
-                             double pt = 8.25, std::uint32_t bg = 0xC0C0C0) {
+constexpr ControlDef button(const char* name, int index, int x, int y, int w, int h, const char* text, double pt = 8.25,
+                            std::uint32_t bg = 0xC0C0C0) {
   return {name, index, K::Button, x, y, w, h, text, pt, 0x000000, bg};
 }
 constexpr ControlDef bar(const char* name, int x, int y, int w, int h) {
@@ -108,8 +108,8 @@ const std::array kControls = {
 };
 
 const std::array kMenu = {
-    MenuItem{"fileopen", "&Open File1"},      MenuItem{"fileopen2", "&Open File2"},
-    MenuItem{"filesave", "&Output Results"},  MenuItem{"normexport", "&Export Normed Data"},
+    MenuItem{"fileopen", "&Open File1"},     MenuItem{"fileopen2", "&Open File2"},
+    MenuItem{"filesave", "&Output Results"}, MenuItem{"normexport", "&Export Normed Data"},
     MenuItem{"fileexit", "&Exit"},
 };
 

@@ -18,7 +18,7 @@ struct ControlDef {
   std::uint32_t fg = 0x000000;  // 0xRRGGBB
   std::uint32_t bg = 0xC0C0C0;
   bool alignRight = false;
-  bool readOnly = false;  // text boxes the program alone writes
+  bool readOnly = false;   // text boxes the program alone writes
   bool opensScan = false;  // a click on it, or a file dropped on it, loads a scan
 };
 

@@ -5,9 +5,9 @@
 #include <functional>
 #include <utility>
 
+#include "app/report_content.hpp"
 #include "app/stand_in_dialogs.hpp"
 #include "output/save_file.hpp"
-#include "app/report_content.hpp"
 #include "picture/chart_picture.hpp"
 #include "picture/report_pages.hpp"
 

@@ -52,9 +52,7 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double lo, doub
 Surface::Surface(int width, int height)
     : width_(width), height_(height), pixels_(static_cast<std::size_t>(width * height), 0) {}
 
-void Surface::line(float x1, float y1, float x2, float y2) {
-  line(x1, y1, x2, y2, foreColor_);
-}
+void Surface::line(float x1, float y1, float x2, float y2) { line(x1, y1, x2, y2, foreColor_); }
 
 void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
   ++revision_;

@@ -23,7 +23,7 @@ class Surface {
   void pset(float x, float y);
   void clear();
 
-  std::uint32_t pixel(int x, int y) const;  // 0xRRGGBB
+  std::uint32_t pixel(int x, int y) const;                      // 0xRRGGBB
   const std::uint32_t* bits() const { return pixels_.data(); }  // rows top to bottom
   // Bumped by every drawing and clear, so a view knows when to repaint.
   std::uint64_t revision() const { return revision_; }

@@ -1,8 +1,8 @@
 #include "model/scan_file.hpp"
 
 #include <cerrno>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -64,9 +64,7 @@ class Reader {
   void finish() {
     if (!out_.ok() || out_.count >= kMaxReadings) return;
     if (!endField(true)) return;
-    if (haveLeft_)
-      fail("the file ends inside a reading: a left temperature has no right temperature",
-           leftLine_);
+    if (haveLeft_) fail("the file ends inside a reading: a left temperature has no right temperature", leftLine_);
   }
 
  private:

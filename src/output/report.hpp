@@ -32,7 +32,7 @@ struct LegendEntry {
 inline constexpr int kReportRows = 5;
 inline constexpr int kReportColumns = 3;
 inline constexpr std::array<const char*, kReportRows> kReportRowNames = {"Area Ratio", "Slope Comparison",
-                                                                          "Correlation", "r %", "t %"};
+                                                                         "Correlation", "r %", "t %"};
 inline constexpr std::array<const char*, kReportColumns> kReportColumnNames = {"Lft", "Delta", "Rt"};
 // The channel (0 Delta-T, 1 Left Temp, 2 Right Temp) of each on-screen column.
 inline constexpr std::array<int, kReportColumns> kReportColumnChannel = {1, 0, 2};
@@ -40,7 +40,7 @@ inline constexpr std::array<int, kReportColumns> kReportColumnChannel = {1, 0, 2
 struct Report {
   std::string title, dateTime;
   ReportScan scans[2];
-  std::string channel;  // the channel on show
+  std::string channel;                        // the channel on show
   ReportChannelState states[kReportColumns];  // on-screen column order
   std::string lowerCutoff, upperCutoff;
   int shiftCount = 0;

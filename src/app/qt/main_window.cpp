@@ -260,7 +260,8 @@ bool MainWindow::fileDrop(const Bound& c, QEvent* event) {
     // Loaded once the drop is over: a message box shown inside the drop
     // would keep the program the file came from waiting.
     const int index = c.def->index;
-    QMetaObject::invokeMethod(this, [this, index, path] { openDropped(index, path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, index, path] { openDropped(index, path); }, Qt::QueuedConnection);
   }
   return true;
 }

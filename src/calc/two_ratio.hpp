@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <utility>
 
 #include "model/tables.hpp"
 

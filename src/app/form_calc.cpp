@@ -90,7 +90,7 @@ void Form::Quil_Tesk_Click() {
     Picture1.pset(x, rowOf(i));
     Picture1.pset(x + 1.0f, rowOf(i));
   };
-  const calc::TwoRatio res = calc::twoRatio(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark);
+  const calc::TwoRatio res = calc::twoRatioWith(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark);
   if (res.failed()) {
     messages_.show(messages::calculationError(ChannelNames[res.failedChannel]), kErrorTitle);
     return;

@@ -122,8 +122,8 @@ void BM_TwoRatioKernel(benchmark::State& state, calc::Lanes lanes) {
   LoadedForm f;
   int passes = 0;
   for (auto _ : state) {
-    const auto r = calc::twoRatioWith(f.form.Norm1, f.form.Norm2, 0, model::kLastPoint,
-                                      [&passes](int, int, calc::WindowTest) { ++passes; }, lanes);
+    const auto r = calc::twoRatioWith(
+        f.form.Norm1, f.form.Norm2, 0, model::kLastPoint, [&passes](int, int, calc::WindowTest) { ++passes; }, lanes);
     benchmark::DoNotOptimize(r);
   }
   benchmark::DoNotOptimize(passes);

@@ -44,8 +44,7 @@ void Form::CalcCorrelation_Click() {
     Picture1.pset(static_cast<float>(Norm1[p][ch]), static_cast<float>(h - Norm2[p][ch]));
   }
 
-  for (int k = 0; k < model::kChannels; ++k)
-    Correlation[k].Text = resultText(calc::correlation(Norm1, Norm2, k, L, U));
+  for (int k = 0; k < model::kChannels; ++k) Correlation[k].Text = resultText(calc::correlation(Norm1, Norm2, k, L, U));
 }
 
 void Form::CalcSlope_Click() {
@@ -68,16 +67,15 @@ void Form::CalcSlope_Click() {
   const int lo = VScroll1.Value() + m;
   const int hi = VScroll2.Value() - m;
   for (int j = 0; j < model::kChannels; ++j) {
-    const calc::SlopeAgreement a =
-        j == LineSel ? calc::slopeAgreement(Slopes1, Slopes2, j, lo, hi, t, mark)
-                     : calc::slopeAgreement(Slopes1, Slopes2, j, lo, hi, t);
+    const calc::SlopeAgreement a = j == LineSel ? calc::slopeAgreement(Slopes1, Slopes2, j, lo, hi, t, mark)
+                                                : calc::slopeAgreement(Slopes1, Slopes2, j, lo, hi, t);
     SlopeComp[j].Text = resultText(calc::agreementShare(a));
   }
 }
 
 void Form::CalcArea_Click() {
-  const calc::AreaSums s = calc::areaSums(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(),
-                                          static_cast<float>(Picture1.ScaleWidth()));
+  const calc::AreaSums s =
+      calc::areaSums(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), static_cast<float>(Picture1.ScaleWidth()));
   for (int k = 0; k < model::kChannels; ++k) AreaRatio[k].Text = resultText(calc::areaRatio(s, k));
 }
 

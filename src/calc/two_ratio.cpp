@@ -103,8 +103,7 @@ bool hasAvx2() {
 
 }  // namespace
 
-void windowOutcomes(const model::Table& a, const model::Table& b, int first, int last, Lanes lanes,
-                    Outcomes& out) {
+void windowOutcomes(const model::Table& a, const model::Table& b, int first, int last, Lanes lanes, Outcomes& out) {
   // Channels side by side in rows do not fit the lanes; one contiguous
   // series per channel does.
   alignas(32) double x[model::kChannels][kPadded];

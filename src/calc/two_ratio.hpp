@@ -51,8 +51,7 @@ using Outcomes = std::array<std::array<std::uint8_t, model::kPoints>, model::kCh
 // (4 <= first, last <= kLastPoint - 5). Several windows share a SIMD
 // register, each lane adding its own ten points in the reference's order,
 // so every value matches the reference bit for bit.
-void windowOutcomes(const model::Table& a, const model::Table& b, int first, int last, Lanes lanes,
-                    Outcomes& out);
+void windowOutcomes(const model::Table& a, const model::Table& b, int first, int last, Lanes lanes, Outcomes& out);
 
 }  // namespace detail
 
@@ -110,15 +109,13 @@ TwoRatio twoRatioWith(const model::Table& a, const model::Table& b, int lower, i
 }
 
 // The same through a std::function; an empty one reports nothing.
-TwoRatio twoRatio(const model::Table& a, const model::Table& b, int lower, int upper,
-                  const WindowPass& onPass = {});
+TwoRatio twoRatio(const model::Table& a, const model::Table& b, int lower, int upper, const WindowPass& onPass = {});
 
 namespace reference {
 
 // One window and one channel at a time, straight from the formulas: the
 // scalar yardstick for the lane kernels above.
-TwoRatio twoRatio(const model::Table& a, const model::Table& b, int lower, int upper,
-                  const WindowPass& onPass = {});
+TwoRatio twoRatio(const model::Table& a, const model::Table& b, int lower, int upper, const WindowPass& onPass = {});
 
 }  // namespace reference
 

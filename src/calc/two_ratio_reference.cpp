@@ -1,10 +1,9 @@
 // The two-ratio method one window and one channel at a time, as the formulas
 // read: the yardstick the lane kernels are held to.
-#include "calc/two_ratio.hpp"
-
 #include <cmath>
 
 #include "calc/correlation.hpp"
+#include "calc/two_ratio.hpp"
 
 namespace varnel::calc {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace varnel::chart {
 namespace {
 
@@ -15,40 +17,32 @@ Table channel(int ch, std::initializer_list<double> values) {
 }
 
 TEST(Scaling, ExtremesAreStrictAndStartAtZeroAndEighty) {
-  Extremes e;
-  searchExtremes(channel(1, {1.5, 2.5, 2.5, 0.5}), 1, 0, 3, e);
-  EXPECT_EQ(e.hi, 2.5);
-  EXPECT_EQ(e.hiAt, 1);  // the first of the two
-  EXPECT_EQ(e.lo, 0.5);
-  EXPECT_EQ(e.loAt, 3);
-  const Scale s = scaleToWidth(e.hi, e.lo, 287.0);
+  const struct {
+    int ch, from, to;
+    std::initializer_list<double> values;
+    int carriedLoAt;
+    Extremes want;
+  } cases[] = {
+      {1, 0, 3, {1.5, 2.5, 2.5, 0.5}, kNoPosition, {2.5, 0.5, 1, 3}},  // the first of two equal highs
+      {0, 0, 2, {-0.9, -0.2, -1.5}, kNoPosition, {0.0, -1.5, kNoPosition, 2}},  // never above 0
+      {2, 0, 2, {90.0, 95.0, 85.0, 70.0}, 9, {95.0, 80.0, 1, 9}},  // never below 80: the carried position stays
+      {1, 1, 0, {50.0, 10.0}, kNoPosition, {0.0, 80.0, kNoPosition, kNoPosition}},  // an inverted range
+  };
+  for (const auto& c : cases) {
+    Extremes e;
+    e.loAt = c.carriedLoAt;
+    searchExtremes(channel(c.ch, c.values), c.ch, c.from, c.to, e);
+    EXPECT_EQ(std::tie(e.hi, e.lo, e.hiAt, e.loAt), std::tie(c.want.hi, c.want.lo, c.want.hiAt, c.want.loAt))
+        << *c.values.begin();
+  }
+  const Scale s = scaleToWidth(2.5, 0.5, 287.0);
   EXPECT_DOUBLE_EQ(s.k * 2.5 + s.b, 0.9 * 287.0);
   EXPECT_DOUBLE_EQ(s.k * 0.5 + s.b, 0.1 * 287.0);
-
-  Extremes neg;  // never above 0: hi stays 0, position empty
-  searchExtremes(channel(0, {-0.9, -0.2, -1.5}), 0, 0, 2, neg);
-  EXPECT_EQ(neg.hi, 0.0);
-  EXPECT_EQ(neg.hiAt, kNoPosition);
-  EXPECT_EQ(neg.loAt, 2);
-
-  Extremes hot;  // never below 80: a carried-in position survives
-  hot.loAt = 9;
-  searchExtremes(channel(2, {90.0, 95.0, 85.0, 70.0}), 2, 0, 2, hot);
-  EXPECT_EQ(hot.hiAt, 1);
-  EXPECT_EQ(hot.lo, 80.0);
-  EXPECT_EQ(hot.loAt, 9);
-
-  Extremes none;  // an inverted range searches nothing
-  searchExtremes(channel(1, {50.0, 10.0}), 1, 1, 0, none);
-  EXPECT_EQ(none.hi, 0.0);
-  EXPECT_EQ(none.lo, 80.0);
-
-  const Scale flat = scaleToWidth(36.6, 36.6, 287.0);
-  EXPECT_EQ(flat.k, 0.0);
-  EXPECT_EQ(flat.b, 0.5 * 287.0);
-  const Scale tiny = scaleToWidth(3e-320, -3e-320, 287.0);  // spread below the double range
-  EXPECT_EQ(tiny.k, 0.0);
-  EXPECT_EQ(tiny.b, 0.5 * 287.0);
+  for (const auto& [hi, lo] : {std::pair{36.6, 36.6}, {3e-320, -3e-320}}) {  // flat, or spread below the double range
+    const Scale flat = scaleToWidth(hi, lo, 287.0);
+    EXPECT_EQ(flat.k, 0.0);
+    EXPECT_EQ(flat.b, 0.5 * 287.0);
+  }
 }
 
 TEST(Scaling, SmoothingRunsForwardOverItsOwnResults) {

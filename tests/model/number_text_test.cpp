@@ -23,15 +23,13 @@ TEST(NumberText, GeneralFormat) {
 }
 
 TEST(NumberText, WholeAndSingle) {
-  EXPECT_EQ(formatInt(0), "0");
-  EXPECT_EQ(formatInt(-80), "-80");
-  EXPECT_EQ(formatSigned(0), " 0");
-  EXPECT_EQ(formatSigned(-5), "-5");
-  EXPECT_EQ(formatSingle(36.1f), "36.1");  // not 36.09999847
-  EXPECT_EQ(formatSingle(-0.3f), "-0.3");
-  EXPECT_EQ(formatSingle(1.0f / 3.0f), "0.3333333");
-  EXPECT_EQ(formatSingle(123456789.0f), "123456800");
-  EXPECT_EQ(formatSingle(0.00005f), "0.00005");
+  const std::pair<std::string, const char*> cases[] = {
+      {formatInt(0), "0"}, {formatInt(-80), "-80"}, {formatSigned(0), " 0"}, {formatSigned(-5), "-5"},
+      {formatSingle(36.1f), "36.1"},  // not 36.09999847
+      {formatSingle(-0.3f), "-0.3"}, {formatSingle(1.0f / 3.0f), "0.3333333"},
+      {formatSingle(123456789.0f), "123456800"}, {formatSingle(0.00005f), "0.00005"},
+  };
+  for (const auto& [got, text] : cases) EXPECT_EQ(got, text);
 }
 
 TEST(NumberText, NumericValueTakesTheLongestLeadingNumber) {

@@ -33,17 +33,17 @@ struct Value {
 };
 
 struct Option {
-  const char* name;
-  const char* arg;  // the value in the help; nullptr when there is none
-  Kind kind;
+  const char* name = nullptr;
+  const char* arg = nullptr;  // the value in the help; nullptr when there is none
+  Kind kind = Kind::Flag;
   Range range;  // Kind::Whole
-  void (*set)(Options&, const Value&);
-  Scope scope;
-  Section section;
+  void (*set)(Options&, const Value&) = nullptr;
+  Scope scope = Scope::Any;
+  Section section = Section::Steps;
   // In the help, one line per line of the text. {range}, {start}, {items}
   // and {defaults} stand for the option's range and start and for the
   // outputs of a pair.
-  const char* help;
+  const char* help = nullptr;
   const char* pairsHelp = nullptr;  // listed again under ManyComparisons with this text
 };
 

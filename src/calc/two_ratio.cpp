@@ -90,7 +90,7 @@ struct V {
 
 constexpr int kRegs = 2;
 constexpr unsigned kLaneBits = 15;
-#include "calc/two_ratio_lanes.inc"
+#include "calc/two_ratio_lanes.inc"  // NOLINT(readability-duplicate-include): once per instruction set
 
 }  // namespace avx2
 

@@ -57,12 +57,13 @@ class Sheet {
 
   // The largest size up to `pt` at which `s` fits in `lines` lines of width `w`.
   double fitting(const QString& s, double w, int lines, double pt) {
-    for (; pt > 5; pt -= 0.5) {
-      font(pt);
+    int halves = static_cast<int>(std::lround(pt * 2));  // half points: a whole count
+    for (; halves > 10; --halves) {
+      font(halves / 2.0);
       const QRectF r = p_.boundingRect(QRectF(0, 0, w, px(1000)), Qt::TextWrapAnywhere, s);
       if (r.height() <= lines * lineHeight() + 0.5) break;
     }
-    return pt;
+    return halves / 2.0;
   }
 
   void rule(double x1, double x2, double y, double widthPt = 0.6, QRgb colour = kRule) {

@@ -149,7 +149,7 @@ TEST(BatchFailures, MessagesAreTheWindowsOwnAndNothingIsWritten) {
       {{good, bad, "--export", d.file("link/bad.txt")}, "would replace File 2"},
       {{good, other, "--shift2", "1", "--results", d.file("r.txt")}, "Error: Cannot shift File 2 by 1"},
       {{good, other, "--export", d.file("x"), "--results", d.file("./x")}, "are the same file"},
-      {{good, other, "--chart", d.file("link/x"), "--report", d.file("x")}, "are the same file"},
+      {{good, other, "--chart", d.file("link/x"), "--export", d.file("x")}, "are the same file"},
       {{good, other, "--results", d.file("link/./x"), "--summary", d.file("x")}, "are the same file"},
   };
   fs::create_directory_symlink(d.path(), d.file("link"));

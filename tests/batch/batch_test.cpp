@@ -4,12 +4,9 @@
 #include <sys/wait.h>
 
 #include <QImage>
-#include <QString>
 #include <sstream>
-#include <tuple>
 
 #include "batch/comparison.hpp"
-#include "batch/options.hpp"
 #include "batch/pairs_list.hpp"
 #include "batch/run.hpp"
 #include "batch/summary.hpp"
@@ -18,16 +15,26 @@
 namespace varnel::test {
 namespace {
 
+namespace fs = std::filesystem;
 std::string example(const std::string& name) { return std::string(VARNEL_SOURCE_DIR) + "/examples/" + name; }
 
 std::vector<std::string> words(const std::string& line) {
   std::istringstream in(line);
-  std::vector<std::string> w;
-  for (std::string s; in >> s;) w.push_back(s);
-  return w;
+  return {std::istream_iterator<std::string>(in), {}};
 }
 
-// A command line naming two example scans, parsed, the scans as their paths.
+struct BatchRun {
+  int status;
+  std::string out, err;
+};
+BatchRun runBatch(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = batch::run(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// A command line naming two example scans, and what a user does in the
+// window for its steps, click by click.
 batch::Options parsed(const std::string& line) {
   batch::ParsedArguments p = batch::parseArguments(words(line));
   EXPECT_TRUE(p.ok()) << p.error;
@@ -35,8 +42,6 @@ batch::Options parsed(const std::string& line) {
   p.options.scan2 = example(p.options.scan2);
   return p.options;
 }
-
-// What a user does in the window for these steps, click by click.
 void actLikeAUser(FormFixture& f, const batch::Options& o) {
   const batch::Steps& s = o.steps;
   app::Form& form = f.form;
@@ -44,47 +49,22 @@ void actLikeAUser(FormFixture& f, const batch::Options& o) {
   f.load(2, o.scan2);
   if (s.lower) form.VScroll1.setValue(*s.lower);
   if (s.upper) form.VScroll2.setValue(*s.upper);
-  for (int ch : s.smooth) {
-    form.LineButton_Click(ch);
-    form.Smoothbutton_Click();
-  }
-  if (s.shift1) {
-    form.VScroll3.setValue(*s.shift1);
-    form.Shift1_Click();
-  }
-  if (s.shift2) {
-    form.VScroll3.setValue(*s.shift2);
-    form.Shift2_Click();
-  }
+  for (int ch : s.smooth) form.LineButton_Click(ch), form.Smoothbutton_Click();
+  if (s.shift1) form.VScroll3.setValue(*s.shift1), form.Shift1_Click();
+  if (s.shift2) form.VScroll3.setValue(*s.shift2), form.Shift2_Click();
   if (s.channel) form.LineButton_Click(*s.channel);
   if (s.threshold) form.Threshold.Text = *s.threshold;
-  form.CalcArea_Click();
-  form.CalcSlope_Click();
-  form.CalcCorrelation_Click();
-  form.Quil_Tesk_Click();
+  form.CalcArea_Click(), form.CalcSlope_Click(), form.CalcCorrelation_Click(), form.Quil_Tesk_Click();
   if (s.slopes) form.SlopeChart_Click();
 }
 
-struct BatchRun {
-  int status;
-  std::string out, err;
-};
-
-BatchRun runBatch(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = batch::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
 class SameAsTheWindow : public ::testing::TestWithParam<const char*> {};
-
 TEST_P(SameAsTheWindow, FilesChartAndResults) {
   const batch::Options opts = parsed(GetParam());
   ScratchDir out;
   const batch::Outcome o = batch::runComparison(
       {opts.scan1, opts.scan2, out.file("r.txt"), out.file("n.txt"), out.file("c.png"), ""}, opts.steps);
   ASSERT_TRUE(o.ok) << o.messages.front();
-
   FormFixture f;
   actLikeAUser(f, opts);
   ASSERT_TRUE(f.messages.shown.empty()) << f.messages.shown.front().text;
@@ -94,12 +74,9 @@ TEST_P(SameAsTheWindow, FilesChartAndResults) {
   f.form.filesave_Click();
   f.form.normexport_Click();
   for (const char* name : {"r.txt", "n.txt"}) EXPECT_EQ(readAll(out.file(name)), readAll(f.dir.file(name))) << name;
-
-  // RGB32 images compare without their alpha bytes.
   const QImage png = QImage(QString::fromStdString(out.file("c.png"))).convertToFormat(QImage::Format_RGB32);
   EXPECT_TRUE(png == QImage(reinterpret_cast<const uchar*>(f.form.Picture1.bits()), 287, 500, QImage::Format_RGB32));
 }
-
 INSTANTIATE_TEST_SUITE_P(Examples, SameAsTheWindow,
                          ::testing::Values("back_visit1.txt back_visit2.txt",
                                            "back_visit2.txt other_back.txt --lower 50 --upper 300 --smooth right "
@@ -110,37 +87,43 @@ INSTANTIATE_TEST_SUITE_P(Examples, SameAsTheWindow,
 
 TEST(BatchOptions, GoodAndBadCommandLines) {
   const auto p = batch::parseArguments(
-      words("x.txt --lower 7 --upper=300 --smooth left --smooth delta --shift1 0 --shift2 100 --channel right "
+      words("x.txt --lower 225 --upper=80 --smooth left --smooth delta --shift1 0 --shift2 100 --channel right "
             "--threshold -2e-1 --slopes --results r --export e --chart c.png y.txt"));
   ASSERT_TRUE(p.ok()) << p.error;
   const batch::Options& o = p.options;
-  EXPECT_EQ(std::tie(o.scan1, o.scan2, o.results, o.exportPath, o.chart),
-            std::make_tuple("x.txt", "y.txt", "r", "e", "c.png"));
-  EXPECT_EQ(std::tie(o.steps.lower, o.steps.upper, o.steps.shift1, o.steps.shift2, o.steps.channel),
-            std::make_tuple(7, 300, 0, 100, 2));
+  EXPECT_EQ(std::tie(o.scan1, o.scan2, o.results, o.exportPath, o.chart, o.steps.threshold),
+            std::tuple("x.txt", "y.txt", "r", "e", "c.png", "-2e-1"));
+  EXPECT_EQ(std::tie(o.steps.lower, o.steps.upper, o.steps.shift1, o.steps.shift2, o.steps.channel, o.steps.slopes),
+            std::tuple(225, 80, 0, 100, 2, true));
   EXPECT_EQ(o.steps.smooth, (std::vector<int>{1, 0}));
-  EXPECT_EQ(o.steps.threshold, "-2e-1");
-  EXPECT_TRUE(o.steps.slopes);
   const auto pairs = batch::parseArguments(words("--pairs l.csv --outputs chart,results"));
-  ASSERT_TRUE(pairs.ok()) << pairs.error;
   EXPECT_TRUE(pairs.options.outputs.chart && pairs.options.outputs.results && !pairs.options.outputs.exportData);
 
-  // Refused before anything runs.
   const std::pair<const char*, const char*> bad[] = {
-      {"a b --lower 226", "--lower: \"226\" is not a whole number from 0 to 225"}, {"a b --upper 79", "from 80 to 500"},
-      {"a b --shift1 1.5", "--shift1: \"1.5\""}, {"a b --channel middle", "is not one of left, delta, right"},
-      {"a b --threshold 0.1x", "--threshold: \"0.1x\" is not a number"}, {"a b --slopes=1", "takes no value"},
-      {"a b --threshold inf", "\"inf\" is not a number"}, {"a b --threshold nan", "\"nan\" is not a number"},
-      {"a b --threshold 0x10", "\"0x10\" is not a number"}, {"a b --threshold 1e999", "\"1e999\" is not a number"},
-      {"a b --frobnicate", "unknown option --frobnicate"}, {"a b --results", "--results needs a value"},
-      {"a", "two scan files are needed"}, {"a b c", "two scan files are needed"},
-      {"a b --outputs results", "--outputs goes with --pairs"}, {"--pairs l.csv --results r", "use --outputs"},
+      // refused before anything runs
+      {"a b --lower 226", "--lower: \"226\" is not a whole number from 0 to 225"},
+      {"a b --lower -1", "from 0 to"},
+      {"a b --upper 79", "from 80 to 500"},
+      {"a b --upper 501", "from 80 to 500"},
+      {"a b --shift1 1.5", "--shift1: \"1.5\""},
+      {"a b --channel middle", "is not one of left, delta, right"},
+      {"a b --slopes=1", "takes no value"},
+      {"a b --threshold 0.1x", "--threshold: \"0.1x\" is not a number"},
+      {"a b --threshold inf", "\"inf\" is not a"},
+      {"a b --threshold nan", "\"nan\" is not a"},
+      {"a b --threshold 0x10", "\"0x10\" is not a"},
+      {"a b --threshold 1e999", "\"1e999\" is not a"},
+      {"a b --frobnicate", "unknown option --frobnicate"},
+      {"a b --results", "--results needs a value"},
+      {"a", "two scan files are needed"},
+      {"a b c", "two scan files are"},
+      {"a b --outputs results", "--outputs goes with --pairs"},
+      {"--pairs l.csv --results r", "use --outputs"},
       {"--pairs l.csv --outputs results,pdf", "\"pdf\" is not one of"},
-      {"--pairs l.csv a", "not from the command line"},
-  };
+      {"--pairs l.csv a", "not from the command line"}};
   for (const auto& [line, expected] : bad) {
     const BatchRun r = runBatch(words(line));
-    EXPECT_EQ(std::tie(r.status, r.out), std::make_tuple(2, "")) << line;
+    EXPECT_EQ(std::tie(r.status, r.out), std::tuple(2, "")) << line;
     EXPECT_EQ(r.err.rfind("varnel-batch: ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find(expected), std::string::npos) << line << " -> " << r.err;
   }
@@ -148,39 +131,35 @@ TEST(BatchOptions, GoodAndBadCommandLines) {
 
 // A failing comparison prints what the window shows, exits 1, and writes
 // nothing the user did not already have.
-TEST(BatchFailures, MessagesAreTheWindowsOwn) {
+TEST(BatchFailures, MessagesAreTheWindowsOwnAndNothingIsWritten) {
   ScratchDir d;
   const std::string good = example("back_visit1.txt"), other = example("back_visit2.txt");
-  const std::string malformed = d.write("bad.txt", "35.1,35.0\r\n35.2,abc\r\n");
-  const std::string results = d.file("r.txt");
-  for (const std::string& scan : {malformed, d.file("missing.txt")}) {
+  const std::string bad = d.write("bad.txt", "35.1,35.0\r\n35.2,abc\r\n"), kept = d.write("n.txt", "keep me");
+  for (const std::string& scan : {bad, d.file("missing.txt")}) {
     FormFixture f;
     f.load(1, good);
     f.load(2, scan);
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    const BatchRun r = runBatch({good, scan, "--results", results});
-    EXPECT_EQ(std::tie(r.status, r.out, r.err), std::make_tuple(1, "", "Error: " + f.messages.shown[0].text + "\n"));
-    EXPECT_FALSE(std::filesystem::exists(results));
+    const BatchRun r = runBatch({good, scan, "--results", d.file("r.txt")});
+    EXPECT_EQ(std::tie(r.status, r.out, r.err), std::tuple(1, "", "Error: " + f.messages.shown[0].text + "\n"));
   }
-
-  // The results file's folder is missing: the export after it is not written
-  // either, and an existing export keeps its content.
-  const std::string exported = d.write("n.txt", "keep me");
-  const BatchRun r = runBatch({good, other, "--results", d.file("no/such/r.txt"), "--export", exported});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.rfind("Error: Cannot write the results file \"" + d.file("no/such/r.txt") + "\": ", 0), 0u) << r.err;
-  EXPECT_EQ(readAll(exported), "keep me");
-
-  const BatchRun over = runBatch({good, malformed, "--export", malformed});
-  EXPECT_EQ(over.status, 1);
-  EXPECT_NE(over.err.find("would replace File 2"), std::string::npos) << over.err;
-  EXPECT_EQ(readAll(malformed), "35.1,35.0\r\n35.2,abc\r\n");
-
-  // A refused shift stops the comparison before its results are written.
-  const BatchRun shift = runBatch({good, other, "--shift2", "1", "--results", results});
-  EXPECT_EQ(shift.status, 1);
-  EXPECT_NE(shift.err.find("Error: Cannot shift File 2 by 1"), std::string::npos) << shift.err;
-  EXPECT_FALSE(std::filesystem::exists(results));
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{good, other, "--results", d.file("no/r.txt"), "--export", kept},
+       "Error: Cannot write the results file \"" + d.file("no/r.txt") + "\": "},
+      {{good, bad, "--export", d.file("link/bad.txt")}, "would replace File 2"},
+      {{good, other, "--shift2", "1", "--results", d.file("r.txt")}, "Error: Cannot shift File 2 by 1"},
+      {{good, other, "--export", d.file("x"), "--results", d.file("./x")}, "are the same file"},
+      {{good, other, "--chart", d.file("link/x"), "--export", d.file("x")}, "are the same file"},
+      {{good, other, "--results", d.file("link/./x"), "--summary", d.file("x")}, "are the same file"},
+  };
+  fs::create_directory_symlink(d.path(), d.file("link"));
+  for (const auto& [args, expected] : cases) {
+    const BatchRun r = runBatch(args);
+    EXPECT_EQ(r.status, 1) << args[3];
+    EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(d.path()), {}), 3) << "a file was written for " << args[3];
+  }
+  EXPECT_EQ(readAll(kept) + readAll(bad), "keep me35.1,35.0\r\n35.2,abc\r\n");
 }
 
 TEST(BatchPairs, ABadPairDoesNotStopTheOthers) {
@@ -192,48 +171,34 @@ TEST(BatchPairs, ABadPairDoesNotStopTheOthers) {
                                "\" , " + v1 + "\n");
   const BatchRun r = runBatch({"--pairs", list, "--summary", d.file("sum.csv"), "--outputs", "results,export,chart",
                                "--channel", "delta", "--jobs", "3"});
-  EXPECT_EQ(std::tie(r.status, r.out), std::make_tuple(1, ""));
-  EXPECT_NE(r.err.find(list + ":4: Error: Cannot load the scan \"" + d.file("gone.txt") + "\""), std::string::npos)
-      << r.err;
+  EXPECT_EQ(std::tie(r.status, r.out), std::tuple(1, ""));
+  EXPECT_NE(r.err.find(list + ":4: Error: Cannot load the scan \"" + d.file("gone.txt") + "\""), std::string::npos);
   EXPECT_NE(r.err.find(list + ":5: Error: "), std::string::npos) << r.err;
-
-  const std::string sum = readAll(d.file("sum.csv"));
+  std::istringstream sum(readAll(d.file("sum.csv")));
   std::vector<std::string> rows;
-  for (std::size_t at = 0, end; (end = sum.find('\n', at)) != std::string::npos; at = end + 1)
-    rows.push_back(sum.substr(at, end - at));
-  ASSERT_EQ(rows.size(), 5u) << sum;
-  EXPECT_EQ(rows[0].substr(0, 56), "line,scan1,scan2,stem,status,message,Area Ratio Lft,Area");
-  EXPECT_EQ(rows[1].rfind("3," + v1 + "," + v2 + "," + d.file("a") + ",ok,,", 0), 0u) << rows[1];
-  EXPECT_EQ(
-      rows[2].rfind("4," + v1 + "," + d.file("gone.txt") + "," + d.file("b") + ",failed,\"Cannot load the scan", 0), 0u)
-      << rows[2];
-  EXPECT_EQ(rows[3].rfind("5,only-one-field,,,failed,", 0), 0u) << rows[3];
-  EXPECT_EQ(rows[4].rfind("7," + ob + "," + v1 + ",,ok,,", 0), 0u) << rows[4];
+  for (std::string row; std::getline(sum, row);) rows.push_back(row);
+  ASSERT_EQ(rows.size(), 5u);
+  const std::string starts[] = {"line,scan1,scan2,stem,status,message,Area Ratio Lft,Area",
+                                "3," + v1 + "," + v2 + "," + d.file("a") + ",ok,,",
+                                "4," + v1 + "," + d.file("gone.txt") + "," + d.file("b") + ",failed,\"Cannot",
+                                "5,only-one-field,,,failed,", "7," + ob + "," + v1 + ",,ok,,"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(rows[i].rfind(starts[i], 0), 0u) << rows[i];
 
   // The good pair wrote what one comparison of the command line writes.
   const BatchRun one = runBatch({v1, v2, "--channel", "delta", "--results", d.file("one_r.txt"), "--export",
                                  d.file("one_n.txt"), "--summary", d.file("one.csv")});
   ASSERT_EQ(one.status, 0) << one.err;
-  EXPECT_EQ(readAll(d.file("a_results.txt")), readAll(d.file("one_r.txt")));
-  EXPECT_EQ(readAll(d.file("a_norm.txt")), readAll(d.file("one_n.txt")));
-  EXPECT_TRUE(std::filesystem::exists(d.file("a.png")));
-  EXPECT_FALSE(std::filesystem::exists(d.file("b_results.txt")));
+  EXPECT_EQ(readAll(d.file("a_results.txt")) + readAll(d.file("a_norm.txt")),
+            readAll(d.file("one_r.txt")) + readAll(d.file("one_n.txt")));
+  EXPECT_TRUE(fs::exists(d.file("a.png")) && !fs::exists(d.file("b_results.txt")));
   const std::string oneRow = readAll(d.file("one.csv"));
   EXPECT_EQ(oneRow.substr(oneRow.find(",ok,")), rows[1].substr(rows[1].find(",ok,")) + "\n");
-}
 
-TEST(BatchPairs, AnUnreadableListOrSummaryFolderStopsTheRunAtOnce) {
-  ScratchDir d;
   const BatchRun none = runBatch({"--pairs", d.file("none.csv")});
-  EXPECT_EQ(std::tie(none.status, none.out, none.err),
-            std::make_tuple(1, "", "Error: Cannot read the list of pairs \"" + d.file("none.csv") + "\".\n"));
-
-  const std::string list =
-      d.write("l.csv", example("back_visit1.txt") + "," + example("back_visit2.txt") + "," + d.file("p") + "\n");
+  EXPECT_EQ(std::tie(none.status, none.err),
+            std::tuple(1, "Error: Cannot read the list of pairs \"" + d.file("none.csv") + "\".\n"));
   const BatchRun noFolder = runBatch({"--pairs", list, "--summary", d.file("no/sum.csv")});
-  EXPECT_EQ(noFolder.status, 1);
   EXPECT_NE(noFolder.err.find("Cannot write the summary"), std::string::npos) << noFolder.err;
-  EXPECT_FALSE(std::filesystem::exists(d.file("p_results.txt")));
 }
 
 TEST(BatchPairs, QuotedFieldsAndTheOptionalHeader) {
@@ -241,12 +206,11 @@ TEST(BatchPairs, QuotedFieldsAndTheOptionalHeader) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].line, 2);
   EXPECT_EQ(lines[0].fields, (std::vector<std::string>{"a,b.txt", "say \"hi\"", "s"}));
-  EXPECT_TRUE(lines[1].fields.empty());
   EXPECT_NE(lines[1].error.find("no closing quote"), std::string::npos);
-  EXPECT_EQ(batch::csvField("a \"b\", c"), "\"a \"\"b\"\", c\"");
+  EXPECT_EQ(batch::csvField("a \"b\", c") + batch::csvField("a,b"), "\"a \"\"b\"\", c\"\"a,b\"");
 }
 
-// The installed program itself, once, run from the examples' folder.
+// The program itself, run from the examples' folder.
 TEST(BatchProgram, RunsFromTheCommandLine) {
   ScratchDir d;
   const auto sh = [&](const std::string& args) {
@@ -256,20 +220,18 @@ TEST(BatchProgram, RunsFromTheCommandLine) {
   };
   EXPECT_EQ(sh("--help"), 0);
   EXPECT_NE(readAll(d.file("out")).find("--pairs LIST.csv"), std::string::npos);
-
   const std::string line = "back_visit1.txt other_back.txt --lower 12 --channel right";
   EXPECT_EQ(sh(line + " --results " + d.file("r.txt") + " --report " + d.file("r.pdf")), 0) << readAll(d.file("err"));
   FormFixture f;
   actLikeAUser(f, parsed(line));
-  const std::string out = readAll(d.file("out"));
-  EXPECT_NE(out.find("Correlation       " + batch::resultTexts(f.form)[2][1]), std::string::npos) << out;
+  const std::string correlation = batch::resultTexts(f.form)[2][1];
+  EXPECT_NE(readAll(d.file("out")).find("Correlation       " + correlation), std::string::npos);
   f.dialog.answers = {f.dir.file("r.txt")};
   f.form.filesave_Click();
   EXPECT_EQ(readAll(d.file("r.txt")), readAll(f.dir.file("r.txt")));
   // The report holds what the window shows; its layout is tested with the report itself.
   ASSERT_EQ(std::system(("pdftotext " + d.file("r.pdf") + " " + d.file("r.pdf.txt")).c_str()), 0);
-  EXPECT_NE(readAll(d.file("r.pdf.txt")).find(batch::resultTexts(f.form)[2][1]), std::string::npos);
-
+  EXPECT_NE(readAll(d.file("r.pdf.txt")).find(correlation), std::string::npos);
   EXPECT_EQ(sh("--lower"), 2);
   EXPECT_EQ(readAll(d.file("err")), "varnel-batch: --lower needs a value\nTry 'varnel-batch --help'.\n");
 }

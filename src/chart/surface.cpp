@@ -86,8 +86,7 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
   }
 }
 
-void Surface::pset(float x, float y) {
-  ++revision_;
+void Surface::psetElsewhere(float x, float y) {
   const double px = toDevice(x), py = toDevice(y);
   if (!(px > -kMargin && px < width_ + kMargin && py > -kMargin && py < height_ + kMargin)) return;
   plot(static_cast<long>(px), static_cast<long>(py), model::paletteColour(foreColor_));

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/palette.hpp"
+
 namespace varnel::chart {
 
 // The chart's pixel surface: a black 0xRRGGBB raster with a current line
@@ -20,7 +22,19 @@ class Surface {
 
   void line(float x1, float y1, float x2, float y2);
   void line(float x1, float y1, float x2, float y2, int paletteIndex);
-  void pset(float x, float y);
+  void pset(float x, float y) {
+    ++revision_;
+    // A point inside the surface with a one-pixel pen, as every mark of the
+    // calculations is: thousands a click, so no call and no pen loop. The
+    // nearest pixel of a position d >= 0 is floor(d + 0.5), its truncation.
+    const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;
+    if (drawWidth_ == 1 && dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_) {
+      pixels_[static_cast<std::size_t>(dy) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(dx)] =
+          model::paletteColour(foreColor_);
+      return;
+    }
+    psetElsewhere(x, y);
+  }
   void clear();
 
   std::uint32_t pixel(int x, int y) const;                      // 0xRRGGBB
@@ -31,6 +45,7 @@ class Surface {
  private:
   void dot(int x, int y, std::uint32_t rgb);
   void plot(long x, long y, std::uint32_t rgb);
+  void psetElsewhere(float x, float y);
 
   int width_;
   int height_;

@@ -64,5 +64,22 @@ TEST(Surface, PenWidthColoursAndClear) {
   EXPECT_EQ(countAll(s, paletteColour(11)), 4);
 }
 
+// A point takes the nearest pixel, halves rounding up, and one just off the
+// surface draws nothing.
+TEST(Surface, PointsRoundToTheNearestPixel) {
+  const std::pair<float, int> cases[] = {{-0.5f, 0},  {-0.5001f, -1}, {2.4999f, 2}, {2.5f, 3},
+                                         {29.499f, 29}, {29.5f, -1},    {1e30f, -1},  {-1e30f, -1}};
+  for (const auto& [at, pixel] : cases) {
+    Surface s(30, 30);
+    s.setForeColor(model::kYellow);
+    s.pset(at, 7.0f);
+    s.pset(7.0f, at);
+    EXPECT_EQ(countAll(s, paletteColour(model::kYellow)), pixel < 0 ? 0 : 2) << at;
+    if (pixel >= 0) {
+      EXPECT_EQ(s.pixel(pixel, 7) & s.pixel(7, pixel), paletteColour(model::kYellow)) << at;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace varnel::chart

@@ -10,6 +10,7 @@
 
 #include "app/form.hpp"
 #include "batch/options.hpp"
+#include "output/report.hpp"
 
 namespace varnel::batch {
 
@@ -35,11 +36,11 @@ inline constexpr OutputKind kOutputKinds[] = {
 };
 
 // Rows of the result boxes, top to bottom, and their columns left to right
-// as channel indices (Lft, Delta, Rt).
-inline constexpr int kResultRows = 5;
-inline constexpr const char* kRowNames[kResultRows] = {"Area Ratio", "Slope Comparison", "Correlation", "r %", "t %"};
-inline constexpr int kColumnChannels[3] = {1, 0, 2};
-inline constexpr const char* kColumnNames[3] = {"Lft", "Delta", "Rt"};
+// as channel indices (Lft, Delta, Rt): the window's layout, as the report has it.
+inline constexpr int kResultRows = output::kReportRows;
+inline constexpr const auto& kRowNames = output::kReportRowNames;
+inline constexpr const auto& kColumnChannels = output::kReportColumnChannel;
+inline constexpr const auto& kColumnNames = output::kReportColumnNames;
 
 struct Outcome {
   bool ok = false;

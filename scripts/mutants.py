@@ -8,7 +8,10 @@ suite catches. Each line of the list reads
 when the build fails or any test fails or times out. The tree is restored
 after every fault, also when interrupted.
 
-    scripts/mutants.py [--list scripts/mutants.txt] [--build DIR] [--only SUBSTRING]
+    scripts/mutants.py [--list scripts/mutants.txt] [--build DIR] [--only SUBSTRING] [--matrix]
+
+With --matrix the whole suite runs for every fault and the tests that
+failed are named, so one can see which tests alone catch a fault.
 """
 import argparse
 import os
@@ -30,6 +33,7 @@ def main():
     ap.add_argument("--list", default=str(root / "scripts" / "mutants.txt"))
     ap.add_argument("--build", default=str(root / "build-mutants"))
     ap.add_argument("--only", default="")
+    ap.add_argument("--matrix", action="store_true")
     args = ap.parse_args()
 
     faults = []
@@ -47,7 +51,7 @@ def main():
     base = run(["cmake", "--build", build])
     if base.returncode != 0:
         sys.exit("the unchanged tree does not build:\n" + base.stdout[-3000:])
-    ctest = ["ctest", "--test-dir", build, "-j2", "--timeout", "120", "--stop-on-failure"]
+    ctest = ["ctest", "--test-dir", build, "-j2", "--timeout", "120"] + ([] if args.matrix else ["--stop-on-failure"])
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     if run(ctest, env=env).returncode != 0:
         sys.exit("the unchanged tree fails its tests")
@@ -66,14 +70,18 @@ def main():
             if built.returncode != 0:
                 verdict = "caught (build)"
             else:
-                verdict = "caught" if run(ctest, env=env).returncode != 0 else "MISSED"
+                tested = run(ctest, env=env)
+                verdict = "caught" if tested.returncode != 0 else "MISSED"
+                if args.matrix and tested.returncode != 0:
+                    failed = re.findall(r"^\s*\d+ - (\S+)", tested.stdout.split("tests FAILED:")[-1], re.M)
+                    verdict += " by " + " ".join(failed)
         finally:
             file.write_text(text)
         if verdict.startswith("caught"):
             caught += 1
         else:
             missed.append(f"{path}: {old} -> {new}")
-        print(f"{verdict:15} {time.time() - start:5.0f} s  {path}: {old} -> {new}", flush=True)
+        print(f"{time.time() - start:5.0f} s  {path}: {old} -> {new}\n      {verdict}", flush=True)
     run(["cmake", "--build", build])  # leave the build matching the tree
     print(f"\ncaught {caught} of {len(faults)} planted faults ({100.0 * caught / max(len(faults), 1):.0f} %)")
     for m in missed:

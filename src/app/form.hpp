@@ -126,7 +126,8 @@ class Form {
   bool LoadScanFile(int Index);
   void placeScan(model::Table& scan);
   void DrawScans(int ch);
-  float rowOf(int point) const;  // the chart row of a point
+  // The chart row of a point.
+  float rowOf(int point) const { return static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(point); }
   void traceStep(int i, double from, double to);
   void drawGrid();
   void drawFile(int file, int ch, int colour, int& hiAt, int& loAt);

@@ -80,15 +80,16 @@ void Form::CalcArea_Click() {
 }
 
 void Form::Quil_Tesk_Click() {
-  const auto mark = [this](int i, int k, calc::WindowTest test) {
-    if (k != LineSel) return;
+  // Marks for the channel on show only.
+  const auto mark = [this](int i, int, calc::WindowTest test) {
     const bool r = test == calc::WindowTest::Correlation;
     Picture1.setForeColor(r ? model::kYellow : model::kLightMagenta);
     const float x = r ? 4.0f : 7.0f;
     Picture1.pset(x, rowOf(i));
     Picture1.pset(x + 1.0f, rowOf(i));
   };
-  const calc::TwoRatio res = calc::twoRatioWith(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark);
+  const calc::TwoRatio res =
+      calc::twoRatioWith(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark, calc::Lanes::Widest, LineSel);
   if (res.failed()) {
     messages_.show(messages::calculationError(ChannelNames[res.failedChannel]), kErrorTitle);
     return;

@@ -13,8 +13,6 @@ std::string positionText(int at) { return at == chart::kNoPosition ? std::string
 std::int16_t storedPosition(int at) { return static_cast<std::int16_t>(at == chart::kNoPosition ? 0 : at); }
 }  // namespace
 
-float Form::rowOf(int point) const { return static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(point); }
-
 // A cut-off line across the chart on the row of point v.
 void Form::cutoffLine(int v) {
   Picture1.setDrawWidth(1);

@@ -61,50 +61,69 @@ void windowOutcomes(const model::Table& a, const model::Table& b, int first, int
 // the t bound (t <= 1.734, signed difference, n - 1 divisors). Stops at the
 // first non-finite value or a window reaching outside the tables; passes
 // reported until then stand. `onPass(position, channel, test)` is called as
-// WindowPass describes; a plain lambda costs no indirect call per pass.
+// WindowPass describes, for `onlyChannel` alone when it is 0 to 2; a plain
+// lambda costs no indirect call per pass.
 template <class OnPass>
 TwoRatio twoRatioWith(const model::Table& a, const model::Table& b, int lower, int upper, OnPass&& onPass,
-                      Lanes lanes = Lanes::Widest) {
+                      Lanes lanes = Lanes::Widest, int onlyChannel = -1) {
   TwoRatio out;
   const int first = lower + 4;
   const int last = upper - 5;
-  // Filled only where a window lies on the table; the walk below stops
-  // before reading anything else.
+  if (first > last) {  // no window: the ratios would be 0 / 0
+    out.failedChannel = 0;
+    return out;
+  }
+  // Filled only where a window lies on the table; nothing below reads
+  // anything else.
   detail::Outcomes outcomes;
-  const int lastOnTable = std::min(last, model::kLastPoint - 5);
-  if (first - 4 >= 0 && first <= lastOnTable) detail::windowOutcomes(a, b, first, lastOnTable, lanes, outcomes);
+  const int lastOnTable = first - 4 < 0 ? first - 1 : std::min(last, model::kLastPoint - 5);
+  if (first <= lastOnTable) detail::windowOutcomes(a, b, first, lastOnTable, lanes, outcomes);
 
-  // The outcomes are replayed in the reference's order, so counts, marks
-  // and the failing channel come out as a window-by-window loop gives them.
-  for (int i = first; i <= last; ++i) {
-    ++out.windows;
-    if (i - 4 < 0 || i + 5 > model::kLastPoint) {
-      out.failedChannel = 0;
-      return out;
-    }
-    for (int k = 0; k < model::kChannels; ++k) {
-      const auto kk = static_cast<std::size_t>(k);
-      const std::uint8_t o = outcomes[kk][static_cast<std::size_t>(i)];
-      if (o & detail::kStopBeforeMeans) {
-        out.failedChannel = k;
-        return out;
+  // Where the reference's window-by-window walk stops: the first outcome
+  // that stops it, else the first window off the table (on channel 0).
+  int stopAt = last + 1, stopChannel = -1;
+  for (int k = 0; k < model::kChannels; ++k) {  // a later channel must stop at an earlier window
+    const std::uint8_t* o = outcomes[static_cast<std::size_t>(k)].data();
+    for (int i = first; i <= lastOnTable && i < stopAt; ++i)
+      if (o[i] & (detail::kStopBeforeMeans | detail::kStopAtMeans)) {
+        stopAt = i;
+        stopChannel = k;
       }
-      if (o & detail::kCorrelationPass) {
-        ++out.correlationPasses[kk];
-        onPass(i, k, WindowTest::Correlation);
-      }
-      if (o & detail::kStopAtMeans) {
-        out.failedChannel = k;
-        return out;
-      }
-      if (o & detail::kMeansPass) {
-        ++out.meansPasses[kk];
-        onPass(i, k, WindowTest::Means);
-      }
+  }
+  if (stopChannel < 0 && lastOnTable < last) {
+    stopAt = std::max(first, lastOnTable + 1);
+    stopChannel = 0;
+  }
+  out.failedChannel = stopChannel;
+  out.windows = std::min(stopAt, last) - first + 1;
+
+  // The passes the walk reaches at window i on channel k.
+  const auto reached = [&](int i, int k) -> std::uint8_t {
+    if (i > lastOnTable || (i == stopAt && k > stopChannel)) return 0;
+    const std::uint8_t o = outcomes[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)];
+    if (i < stopAt || k < stopChannel) return o & (detail::kCorrelationPass | detail::kMeansPass);
+    return o & detail::kStopAtMeans ? o & detail::kCorrelationPass : 0;
+  };
+  const int end = std::min(stopAt, lastOnTable);
+  for (int k = 0; k < model::kChannels; ++k) {
+    const auto kk = static_cast<std::size_t>(k);
+    for (int i = first; i <= end; ++i) {
+      const std::uint8_t o = reached(i, k);
+      out.correlationPasses[kk] += o & detail::kCorrelationPass;
+      out.meansPasses[kk] += (o & detail::kMeansPass) >> 2;
     }
   }
-  // No window: the ratios would be 0 / 0.
-  if (out.windows == 0) out.failedChannel = 0;
+  // Then the passes in the walk's order: window by window, channel by
+  // channel, the correlation test before the means test.
+  const int kFirst = onlyChannel < 0 ? 0 : onlyChannel;
+  const int kLast = onlyChannel < 0 ? model::kChannels - 1 : onlyChannel;
+  for (int i = first; i <= end; ++i) {
+    for (int k = kFirst; k <= kLast; ++k) {
+      const std::uint8_t o = reached(i, k);
+      if (o & detail::kCorrelationPass) onPass(i, k, WindowTest::Correlation);
+      if (o & detail::kMeansPass) onPass(i, k, WindowTest::Means);
+    }
+  }
   return out;
 }
 

@@ -2,72 +2,29 @@
 // byte with files worked out independently (in IEEE double arithmetic), not by running this program.
 #include <gtest/gtest.h>
 
+#include "support/form_state.hpp"
 #include "support/scripted.hpp"
 
 namespace varnel::test {
 namespace {
 
+// Each field stands for a line ending in CR LF in the file, @1 and @2 for the quoted paths of the scans.
 // 20 readings, peak 35.3 at the 8th.
-const char* const kFirst =
-    "32.1,31.9\r\n32.4,32.0\r\n32.9,32.3\r\n33.5,32.8\r\n34.2,33.1\r\n34.8,33.6\r\n35.1,34.0\r\n"
-    "35.3,34.4\r\n35.0,34.5\r\n34.6,34.2\r\n34.1,33.9\r\n33.7,33.3\r\n33.2,32.9\r\n32.8,32.6\r\n"
-    "32.5,32.2\r\n32.3,31.9\r\n32.0,31.8\r\n31.8,31.6\r\n31.7,31.4\r\n31.5,31.6\r\n";
+const char* const kFirst = R"(32.1,31.9 32.4,32.0 32.9,32.3 33.5,32.8 34.2,33.1 34.8,33.6 35.1,34.0 35.3,34.4 35.0,34.5
+34.6,34.2 34.1,33.9 33.7,33.3 33.2,32.9 32.8,32.6 32.5,32.2 32.3,31.9 32.0,31.8 31.8,31.6 31.7,31.4 31.5,31.6
+)";
 // 17 readings, peak two points lower than the first scan's.
-const char* const kSecond =
-    "31.8,31.7\r\n32.2,31.9\r\n32.8,32.4\r\n33.6,32.9\r\n34.1,33.3\r\n34.9,33.8\r\n35.2,34.2\r\n"
-    "35.0,34.3\r\n34.7,34.1\r\n34.4,33.8\r\n33.9,33.5\r\n33.4,33.0\r\n33.0,32.8\r\n32.7,32.4\r\n"
-    "32.3,32.1\r\n32.1,31.9\r\n31.9,32.0\r\n";
+const char* const kSecond = R"(31.8,31.7 32.2,31.9 32.8,32.4 33.6,32.9 34.1,33.3 34.9,33.8 35.2,34.2 35.0,34.3 34.7,34.1
+34.4,33.8 33.9,33.5 33.4,33.0 33.0,32.8 32.7,32.4 32.3,32.1 32.1,31.9 31.9,32.0
+)";
 
-// @1 and @2 stand for the quoted paths; lines end in CR LF in the file.
-const char* const kResults = R"(@1
-"19"
-35.3
-1.2
-34.5
-12
-14
-11
-32.4
-0.2
-32
-18
-6
-18
-@2
-"18"
-34.4
-0.8
-34.3
-9
-14
-11
-31.8
--0.3257701
-31.7
-18
-12
-18
--2
-"5"
-"18"
-"Smoothed"
-"Raw"
-"Raw"
-"0.773713544992993"
-"0.613462658537411"
-"0.92887573964497"
-"0.333333333333333"
-"0.25"
-"0.416666666666667"
-"0.751117232419229"
-"0.06346711454056"
-"0.967461685103397"
-"0.4"
-"0"
-"1"
-"1"
-"1"
-"1"
+const char* const kResults = R"(@1 "19" 35.3 1.2 34.5 12 14 11 32.4 0.2 32 18 6 18
+@2 "18" 34.4 0.8 34.3 9 14 11 31.8 -0.3257701 31.7 18 12 18
+-2 "5" "18" "Smoothed" "Raw" "Raw"
+"0.773713544992993" "0.613462658537411" "0.92887573964497"
+"0.333333333333333" "0.25" "0.416666666666667"
+"0.751117232419229" "0.06346711454056" "0.967461685103397"
+"0.4" "0" "1" "1" "1" "1"
 )";
 
 const char* const kExport = R"(@1,,,@2
@@ -87,41 +44,52 @@ const char* const kExport = R"(@1,,,@2
 28.6999999999998,28.6999999999998,74.6200000000007,28.6999999999998,28.6999999999998,115.535504538173
 )";
 
-std::string expected(const char* text, const std::string& path1, const std::string& path2) {
+std::string fileText(const char* text, const std::string& path1 = "", const std::string& path2 = "") {
   std::string out;
   for (const char* c = text; *c; ++c)
-    if (*c == '@') out += "\"" + (*++c == '1' ? path1 : path2) + "\"";
-    else out += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
+    out += *c == '@'                 ? '"' + (*++c == '1' ? path1 : path2) + '"'
+           : *c == '\n' || *c == ' ' ? "\r\n"
+                                     : std::string(1, *c);
   return out;
 }
 
 TEST(EndToEnd, LoadNarrowSmoothShiftCalculateAndWrite) {
   FormFixture fx;
   app::Form& f = fx.form;
-  const std::string first = fx.loadText(1, "first.txt", kFirst);
-  const std::string second = fx.loadText(2, "second.txt", kSecond);
+  const std::string first = fx.loadText(1, "first.txt", fileText(kFirst));
+  const std::string second = fx.loadText(2, "second.txt", fileText(kSecond));
   EXPECT_EQ(f.UpperCutoff.Text, "16");  // pulled back to the second scan's last point
 
   for (int v = 1; v <= 3; ++v) f.VScroll1.setValue(v);  // three small steps up
-  f.Smoothbutton_Click();                                // Left Temp, on show after loading
+  f.Smoothbutton_Click();                               // Left Temp, on show after loading
   f.VScroll3.setValue(2);
-  f.Shift2_Click();                                      // lines the peaks up
+  f.Shift2_Click();  // lines the peaks up
   EXPECT_EQ(f.Frame1.Caption, "Shift Chart Up -2");
   EXPECT_EQ(f.LowerCutoff.Text, "5");
-  f.VScroll2.setValue(18);                               // the second scan now ends at 18
+  f.VScroll2.setValue(18);  // the second scan now ends at 18
   for (int ch : {1, 2, 0}) f.LineButton_Click(ch);
-  f.Threshold.Text = "5.4";                              // typed in
+  f.Threshold.Text = "5.4";  // typed in
   f.CalcCorrelation_Click();
   f.CalcSlope_Click();
   f.CalcArea_Click();
   f.Quil_Tesk_Click();
   EXPECT_TRUE(fx.messages.shown.empty());
 
-  fx.dialog.answers = {fx.dir.file("OutputAA.txt"), fx.dir.file("NormAA.txt")};
-  f.filesave_Click();
-  f.normexport_Click();
-  EXPECT_EQ(readAll(fx.dir.file("OutputAA.txt")), expected(kResults, first, second));
-  EXPECT_EQ(readAll(fx.dir.file("NormAA.txt")), expected(kExport, first, second));
+  // Writing changes nothing in the window; a cancelled dialog writes nothing and says nothing, a failed write
+  // says which file, where and why.
+  const FormState before = formState(f);
+  const std::string missing = fx.dir.file("none/x.txt");
+  fx.dialog.answers = {fx.dir.file("OutputAA.txt"), fx.dir.file("NormAA.txt"), "", "", missing, missing};
+  for (int i = 0; i < 3; ++i) f.filesave_Click(), f.normexport_Click();
+  EXPECT_EQ(readAll(fx.dir.file("OutputAA.txt")), fileText(kResults, first, second));
+  EXPECT_EQ(readAll(fx.dir.file("NormAA.txt")), fileText(kExport, first, second));
+  std::vector<std::string> said;
+  for (const auto& m : fx.messages.shown) said.push_back(m.title + ": " + m.text);
+  const std::string why = " file \"" + missing + "\": No such file or directory.";
+  EXPECT_EQ(said, (std::vector<std::string>{"Error: Cannot write the results" + why,
+                                            "Error: Cannot write the export" + why}));
+  EXPECT_TRUE(formState(f) == before) << formState(f).firstDifference(before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fx.dir.path()), {}), 4);  // two scans, two files
 }
 
 }  // namespace

@@ -297,6 +297,10 @@ TEST_F(Calc, TwoRatiosMarkThePassesOfTheChannelOnShow) {
   const int colour[] = {0, 14, 14, 0, 13, 13, 0};  // columns 3..9: r passes, then t passes
   for (int x = 3; x <= 9; ++x) EXPECT_EQ(f.Picture1.pixel(x, 500 - 104), rgb(colour[x - 3])) << x;
   EXPECT_EQ(countInRow(f.Picture1, 500 - 104, rgb(0)), 287 - 4);
+  f.Picture1.clear();
+  f.LineSel = 2;  // no passes on Right Temp: Delta-T's stay unmarked
+  f.Quil_Tesk_Click();
+  EXPECT_EQ(countInRow(f.Picture1, 500 - 104, rgb(0)), 287);
 }
 
 // Every way the two-ratio method fails shows one "Error" box naming the channel and writes no result; passes

@@ -1,0 +1,93 @@
+// The chart's arithmetic (extremes, scale, smoothing) and its pixel surface.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "chart/scaling.hpp"
+#include "chart/surface.hpp"
+#include "support/scripted.hpp"
+
+namespace varnel::chart {
+namespace {
+using model::paletteColour;
+using model::Table;
+// The first of two equal highs wins; the search starts at 0 and 80, keeping
+// a carried position. A flat or too narrow range is drawn down the middle.
+TEST(Scaling, ExtremesAreStrictAndStartAtZeroAndEighty) {
+  const std::tuple<std::vector<double>, int, int, double, double, int, int> cases[] = {
+      {{1.5, 2.5, 2.5, 0.5}, 3, kNoPosition, 2.5, 0.5, 1, 3},
+      {{-0.9, -0.2, -1.5}, 2, kNoPosition, 0.0, -1.5, kNoPosition, 2},
+      {{90.0, 95.0, 85.0, 70.0}, 2, 9, 95.0, 80.0, 1, 9},
+      {{50.0, 10.0}, -1, kNoPosition, 0.0, 80.0, kNoPosition, kNoPosition}};
+  for (const auto& [values, to, carriedLoAt, hi, lo, hiAt, loAt] : cases) {
+    Table t{};
+    for (std::size_t i = 0; i < values.size(); ++i) t[i][2] = values[i];
+    Extremes e;
+    e.loAt = carriedLoAt;
+    searchExtremes(t, 2, 0, to, e);
+    EXPECT_EQ(std::tie(e.hi, e.lo, e.hiAt, e.loAt), std::tie(hi, lo, hiAt, loAt)) << values[0];
+  }
+  const Scale s = scaleToWidth(2.5, 0.5, 287.0);
+  EXPECT_DOUBLE_EQ(s.k * 2.5 + s.b, 0.9 * 287.0);
+  EXPECT_DOUBLE_EQ(s.k * 0.5 + s.b, 0.1 * 287.0);
+  for (const auto& [hi, lo] : {std::pair{36.6, 36.6}, {3e-320, -3e-320}})
+    EXPECT_EQ(std::tuple(scaleToWidth(hi, lo, 287.0).k, scaleToWidth(hi, lo, 287.0).b), std::tuple(0.0, 143.5));
+}
+// An impulse of 11 at point 100: each window takes in the values smoothed
+// below it, (12/11)^0 .. (12/11)^5 at points 95 to 100, then a falling tail.
+TEST(Scaling, SmoothingRunsForwardOverItsOwnResults) {
+  Table t{};
+  t[100][1] = 11.0, t[100][0] = 7.0;
+  smoothInPlace(t, 1, 0, 500, 5);
+  for (int i = 0; i <= 100; ++i) EXPECT_NEAR(t[i][1], i < 95 ? 0.0 : std::pow(12.0 / 11.0, i - 95), 1e-12) << i;
+  for (int i = 107; i <= 120; ++i) EXPECT_LT(t[i][1], t[i - 1][1]) << i;
+  EXPECT_EQ(std::tuple(std::round(t[101][1] * 1e4), std::round(t[106][1] * 1e4), t[100][0]),
+            std::tuple(5946, 2164, 7.0));
+  const Table once = t;  // too few points, or crossed cut-offs: nothing to average
+  smoothInPlace(t, 1, 95, 104, 5);
+  smoothInPlace(t, 1, 200, 100, 5);
+  EXPECT_EQ(t, once);
+}
+// Pixels of one colour on a 30 x 30 surface.
+long countAll(const Surface& s, std::uint32_t rgb) { return std::count(s.bits(), s.bits() + 900, rgb); }
+TEST(Surface, LinesPenRoundingClippingAndClear) {
+  Surface s(30, 30);
+  s.setForeColor(model::kLightRed);
+  s.line(2.0f, 3.0f, 9.0f, 10.0f);  // both ends drawn
+  for (int i = 0; i <= 7; ++i) EXPECT_EQ(s.pixel(2 + i, 3 + i), paletteColour(12)) << i;
+  EXPECT_EQ(countAll(s, paletteColour(12)), 8);
+  s.setForeColor(model::kYellow);
+  s.line(20.75f, 0.0f, 20.75f, 29.0f);  // to the nearest column
+  s.line(0.0f, 30.0f, 30.0f, 30.0f);    // the row below the last: nothing
+  s.line(-1e9f, 25.0f, 1e9f, 25.0f);
+  EXPECT_EQ(s.pixel(21, 15), 0xFFFF00u);
+  s.line(NAN, 5.0f, 10.0f, 5.0f);  // a NaN end point draws nothing
+  s.pset(NAN, NAN);
+  EXPECT_EQ(countAll(s, 0xFFFF00u), 30 + 29);
+  s.line(INFINITY, INFINITY, -INFINITY, -INFINITY);  // cut down to the surface's diagonal, not walked
+  EXPECT_EQ(countAll(s, 0xFFFF00u), 30 + 29 + 30 - 2);
+  const auto revision = s.revision();
+  s.clear();
+  EXPECT_TRUE(s.revision() > revision && countAll(s, 0) == 900);
+  s.setDrawWidth(2);  // 11 points of 2 x 2, overlapping
+  s.line(5.0f, 10.0f, 15.0f, 10.0f, model::kLightCyan);
+  EXPECT_EQ(countAll(s, paletteColour(11)), 2 * 12);
+  EXPECT_EQ(test::countInRow(s, 10, paletteColour(11)), 12);
+}
+// A point takes the nearest pixel, halves rounding up.
+TEST(Surface, PointsRoundToTheNearestPixel) {
+  const std::pair<float, int> cases[] = {{-0.5f, 0},    {-0.5001f, -1}, {2.4999f, 2}, {2.5f, 3},
+                                         {29.499f, 29}, {29.5f, -1},    {1e30f, -1},  {-1e30f, -1}};
+  for (const auto& [at, pixel] : cases) {
+    Surface s(30, 30);
+    s.setForeColor(model::kYellow);
+    s.pset(at, 7.0f);
+    s.pset(7.0f, at);
+    EXPECT_EQ(countAll(s, 0xFFFF00u), pixel < 0 ? 0 : 2) << at;
+    EXPECT_EQ(s.pixel(pixel, 7) & s.pixel(7, pixel), pixel < 0 ? 0u : 0xFFFF00u) << at;
+  }
+}
+}  // namespace
+}  // namespace varnel::chart

@@ -78,6 +78,13 @@ struct TwoRatioLanes : ::testing::TestWithParam<Lanes> {
               std::tie(r.windows, r.correlationPasses, r.meansPasses, r.failedChannel))
         << lo << ".." << hi;
     EXPECT_TRUE(got == want) << lo << ".." << hi << ": " << got.size() << " marks, want " << want.size();
+    for (int k = 0; k < model::kChannels; ++k) {  // the marks of one channel alone
+      std::vector<std::tuple<int, int, WindowTest>> one, wantOne;
+      twoRatioWith(a, b, lo, hi, mark(one), GetParam(), k);
+      for (const auto& m : want)
+        if (std::get<1>(m) == k) wantOne.push_back(m);
+      EXPECT_TRUE(one == wantOne) << lo << ".." << hi << " channel " << k;
+    }
     return r;
   }
 };

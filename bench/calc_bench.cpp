@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/form.hpp"
+#include "app/stand_in_dialogs.hpp"
 #include "calc/two_ratio.hpp"
 #include "model/number_text.hpp"
 #include "model/palette.hpp"
@@ -15,19 +16,11 @@ using namespace varnel;
 
 namespace {
 
-struct NoDialog : app::FileDialog {
-  std::string ask(app::DialogKind, const std::string&, const std::string&) override { return {}; }
-};
-
-struct NoMessages : app::MessageBox {
-  void show(const std::string&, const std::string&) override {}
-};
-
 // Both scans placed and drawn on every channel as loading File 2 leaves
 // them: Left Temp on show, cut-offs 0 and 500.
 struct LoadedForm {
-  NoDialog dialog;
-  NoMessages messages;
+  app::ScriptedFileDialog dialog;  // no dialog is opened
+  app::RecordedMessages messages;  // nor any message shown
   app::Form form{dialog, messages};
 
   LoadedForm() {

@@ -112,7 +112,8 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnRandomScansAndRanges) {
     for (int n = kind(rng) < 4 ? 1 + small(rng) : 0; n > 0; --n) {
       const double v = hostile[kind(rng) % 8];
       const int at = point(rng), len = 1 + small(rng) * 4, k = small(rng) % 3, which = kind(rng);
-      for (int i = at; i < at + len; ++i) a[i][k] = which < 6 ? v : a[i][k], b[i][k] = which > 3 ? v : b[i][k];
+      for (int i = at; i < at + len && i <= kLastPoint; ++i)
+        a[i][k] = which < 6 ? v : a[i][k], b[i][k] = which > 3 ? v : b[i][k];
     }
     const int e = kind(rng), at = point(rng), k = small(rng) % 3;
     for (int j = 0; e < 2 && j < 10; ++j) a[at + j][k] = special[e][0][j], b[at + j][k] = special[e][1][j];

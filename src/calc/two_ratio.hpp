@@ -97,12 +97,12 @@ TwoRatio twoRatioWith(const model::Table& a, const model::Table& b, int lower, i
   out.failedChannel = stopChannel;
   out.windows = std::min(stopAt, last) - first + 1;
 
-  // The passes the walk reaches at window i on channel k.
+  // The passes the walk reaches at window i on channel k. An outcome that
+  // stops the walk holds only the passes made before it stopped.
   const auto reached = [&](int i, int k) -> std::uint8_t {
     if (i > lastOnTable || (i == stopAt && k > stopChannel)) return 0;
-    const std::uint8_t o = outcomes[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)];
-    if (i < stopAt || k < stopChannel) return o & (detail::kCorrelationPass | detail::kMeansPass);
-    return o & detail::kStopAtMeans ? o & detail::kCorrelationPass : 0;
+    return outcomes[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)] &
+           (detail::kCorrelationPass | detail::kMeansPass);
   };
   const int end = std::min(stopAt, lastOnTable);
   for (int k = 0; k < model::kChannels; ++k) {

@@ -69,14 +69,15 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
   const long xe = static_cast<long>(bx), ye = static_cast<long>(by);
   const long dx = std::labs(xe - x), dy = -std::labs(ye - y);
   const long sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
+  if (dx == 0 || dy == 0) {
+    // Level and upright lines (the grid, the cut-offs, the strip blanks).
+    plot(std::min(x, xe), std::min(y, ye), std::max(x, xe), std::max(y, ye), rgb);
+    return;
+  }
   long err = dx + dy;
   // Bresenham; both end points are drawn.
   for (;;) {
-    // A one-pixel pen, as most lines have, sets just the point.
-    if (drawWidth_ != 1)
-      plot(x, y, rgb);
-    else if (x >= 0 && y >= 0 && x < width_ && y < height_)
-      pixels_[static_cast<std::size_t>(y * width_ + x)] = rgb;
+    plot(x, y, x, y, rgb);
     if (x == xe && y == ye) break;
     const long e2 = 2 * err;
     if (e2 >= dy) {
@@ -93,7 +94,8 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
 void Surface::psetElsewhere(float x, float y) {
   const double px = toDevice(x), py = toDevice(y);
   if (!(px > -kMargin && px < width_ + kMargin && py > -kMargin && py < height_ + kMargin)) return;
-  plot(static_cast<long>(px), static_cast<long>(py), model::paletteColour(foreColor_));
+  const auto x0 = static_cast<long>(px), y0 = static_cast<long>(py);
+  plot(x0, y0, x0, y0, model::paletteColour(foreColor_));
 }
 
 void Surface::clear() {
@@ -104,18 +106,6 @@ void Surface::clear() {
 std::uint32_t Surface::pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
   return pixels_[static_cast<std::size_t>(y * width_ + x)];
-}
-
-// A pen of width w covers a w x w square around the point.
-void Surface::plot(long x, long y, std::uint32_t rgb) {
-  const long lo = -(drawWidth_ / 2);
-  for (long dy = lo; dy < lo + drawWidth_; ++dy)
-    for (long dx = lo; dx < lo + drawWidth_; ++dx) dot(static_cast<int>(x + dx), static_cast<int>(y + dy), rgb);
-}
-
-void Surface::dot(int x, int y, std::uint32_t rgb) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  pixels_[static_cast<std::size_t>(y * width_ + x)] = rgb;
 }
 
 }  // namespace varnel::chart

@@ -1,4 +1,6 @@
 #pragma once
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -24,16 +26,15 @@ class Surface {
   void line(float x1, float y1, float x2, float y2, int paletteIndex);
   void pset(float x, float y) {
     ++revision_;
-    // A point inside the surface with a one-pixel pen, as every mark of the
-    // calculations is: thousands a click, so no call and no pen loop. The
-    // nearest pixel of a position d >= 0 is floor(d + 0.5), its truncation.
+    // A point on the surface, as every mark of the calculations is:
+    // thousands a click, so no call. The nearest pixel of a position d >= 0
+    // is floor(d + 0.5), its truncation.
     const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;
-    if (drawWidth_ == 1 && dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_) {
-      pixels_[static_cast<std::size_t>(dy) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(dx)] =
-          model::paletteColour(foreColor_);
-      return;
-    }
-    psetElsewhere(x, y);
+    if (dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)
+      plot(static_cast<long>(dx), static_cast<long>(dy), static_cast<long>(dx), static_cast<long>(dy),
+           model::paletteColour(foreColor_));
+    else
+      psetElsewhere(x, y);
   }
   void clear();
 
@@ -43,8 +44,15 @@ class Surface {
   std::uint64_t revision() const { return revision_; }
 
  private:
-  void dot(int x, int y, std::uint32_t rgb);
-  void plot(long x, long y, std::uint32_t rgb);
+  // A pen of width w covers a w x w square around a point; the squares of
+  // the points [x0, x1] x [y0, y1] make one rectangle, cut to the surface.
+  void plot(long x0, long y0, long x1, long y1, std::uint32_t rgb) {
+    const long lo = -(drawWidth_ / 2);
+    const long left = std::max(x0 + lo, 0L), right = std::min(x1 + lo + drawWidth_, static_cast<long>(width_));
+    const long top = std::max(y0 + lo, 0L), bottom = std::min(y1 + lo + drawWidth_, static_cast<long>(height_));
+    for (long r = top; r < bottom; ++r)
+      for (long c = left; c < right; ++c) pixels_[static_cast<std::size_t>(r * width_ + c)] = rgb;
+  }
   void psetElsewhere(float x, float y);
 
   int width_;

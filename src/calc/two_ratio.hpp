@@ -97,21 +97,27 @@ TwoRatio twoRatioWith(const model::Table& a, const model::Table& b, int lower, i
   out.failedChannel = stopChannel;
   out.windows = std::min(stopAt, last) - first + 1;
 
-  // The passes the walk reaches at window i on channel k. An outcome that
-  // stops the walk holds only the passes made before it stopped.
+  // The passes the walk reaches at window i on channel k: all of them
+  // before the stop; at the stop, those of the channels up to the one that
+  // stopped it (whose outcome holds only the passes made before it stopped).
+  const int whole = std::min(stopAt, lastOnTable + 1);
   const auto reached = [&](int i, int k) -> std::uint8_t {
-    if (i > lastOnTable || (i == stopAt && k > stopChannel)) return 0;
+    if (i >= whole && (i > lastOnTable || k > stopChannel)) return 0;
     return outcomes[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)] &
            (detail::kCorrelationPass | detail::kMeansPass);
   };
   const int end = std::min(stopAt, lastOnTable);
   for (int k = 0; k < model::kChannels; ++k) {
     const auto kk = static_cast<std::size_t>(k);
-    for (int i = first; i <= end; ++i) {
-      const std::uint8_t o = reached(i, k);
-      out.correlationPasses[kk] += o & detail::kCorrelationPass;
-      out.meansPasses[kk] += (o & detail::kMeansPass) >> 2;
+    const std::uint8_t* o = outcomes[kk].data();
+    int r = 0, t = 0;
+    for (int i = first; i < whole; ++i) {
+      r += o[i] & detail::kCorrelationPass;
+      t += o[i] & detail::kMeansPass;
     }
+    const std::uint8_t atStop = end >= whole ? reached(end, k) : 0;
+    out.correlationPasses[kk] = r + (atStop & detail::kCorrelationPass);
+    out.meansPasses[kk] = (t + (atStop & detail::kMeansPass)) >> 2;
   }
   // Then the passes in the walk's order: window by window, channel by
   // channel, the correlation test before the means test.

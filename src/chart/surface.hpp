@@ -30,11 +30,13 @@ class Surface {
     // thousands a click, so no call. The nearest pixel of a position d >= 0
     // is floor(d + 0.5), its truncation.
     const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;
-    if (dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)
-      plot(static_cast<long>(dx), static_cast<long>(dy), static_cast<long>(dx), static_cast<long>(dy),
-           model::paletteColour(foreColor_));
+    if (!(dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)) return psetElsewhere(x, y);
+    const auto px = static_cast<long>(dx), py = static_cast<long>(dy);
+    const std::uint32_t rgb = model::paletteColour(foreColor_);
+    if (drawWidth_ == 1)
+      pixels_[static_cast<std::size_t>(py * width_ + px)] = rgb;
     else
-      psetElsewhere(x, y);
+      plot(px, py, px, py, rgb);
   }
   void clear();
 

@@ -77,7 +77,10 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
   long err = dx + dy;
   // Bresenham; both end points are drawn.
   for (;;) {
-    plot(x, y, x, y, rgb);
+    if (drawWidth_ == 1 && x >= 0 && y >= 0 && x < width_ && y < height_)
+      pixels_[static_cast<std::size_t>(y * width_ + x)] = rgb;
+    else
+      plot(x, y, x, y, rgb);
     if (x == xe && y == ye) break;
     const long e2 = 2 * err;
     if (e2 >= dy) {

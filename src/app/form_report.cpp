@@ -4,6 +4,15 @@
 
 namespace varnel::app {
 
+output::ResultGrid resultGrid(const Form& form) {
+  const TextBox* const rows[output::kReportRows] = {form.AreaRatio, form.SlopeComp, form.Correlation, form.r_ratio,
+                                                    form.t_ratio};
+  output::ResultGrid grid;
+  for (std::size_t row = 0; row < grid.size(); ++row)
+    for (std::size_t c = 0; c < grid[row].size(); ++c) grid[row][c] = rows[row][output::kReportColumnChannel[c]].Text;
+  return grid;
+}
+
 output::Report reportOf(const Form& form, const std::string& dateTime) {
   output::Report r;
   r.title = kTitle;
@@ -24,13 +33,11 @@ output::Report reportOf(const Form& form, const std::string& dateTime) {
   r.upperCutoff = form.UpperCutoff.Text;
   r.shiftCount = form.ShiftCount;
   r.threshold = form.Threshold.Text;
-  const TextBox* const rows[output::kReportRows] = {form.AreaRatio, form.SlopeComp, form.Correlation, form.r_ratio,
-                                                    form.t_ratio};
   for (int c = 0; c < output::kReportColumns; ++c) {
     const int ch = output::kReportColumnChannel[c];
     r.states[c] = {form.ChannelNames[ch], form.DataState[ch]};
-    for (int row = 0; row < output::kReportRows; ++row) r.results[row][c] = rows[row][ch].Text;
   }
+  r.results = resultGrid(form);
   r.legend = output::chartLegend();
   return r;
 }

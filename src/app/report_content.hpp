@@ -11,6 +11,9 @@ namespace varnel::app {
 // `dateTime`. Reads the form only.
 output::Report reportOf(const Form& form, const std::string& dateTime);
 
+// The result boxes, row by row, in the window's column order.
+output::ResultGrid resultGrid(const Form& form);
+
 // The local date and time, "2024-03-05 14:07".
 std::string localDateTime();
 

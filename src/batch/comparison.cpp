@@ -65,15 +65,6 @@ std::string clash(const Comparison& c, const std::string& summary, const std::st
   return clash(inputs, outputs);
 }
 
-std::array<std::array<std::string, 3>, kResultRows> resultTexts(const app::Form& form) {
-  const app::TextBox* rows[kResultRows] = {form.AreaRatio, form.SlopeComp, form.Correlation, form.r_ratio,
-                                           form.t_ratio};
-  std::array<std::array<std::string, 3>, kResultRows> r;
-  for (int i = 0; i < kResultRows; ++i)
-    for (int k = 0; k < 3; ++k) r[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)] = rows[i][k].Text;
-  return r;
-}
-
 Outcome runComparison(const Comparison& c, const Steps& steps) {
   Outcome o;
   app::ScriptedFileDialog dialog;
@@ -143,7 +134,7 @@ Outcome runComparison(const Comparison& c, const Steps& steps) {
   }
   for (const auto& m : box.shown) o.messages.push_back(m.text);
   o.ok = o.messages.empty();
-  o.results = resultTexts(form);
+  o.results = app::resultGrid(form);
   return o;
 }
 

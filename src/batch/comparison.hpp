@@ -35,27 +35,18 @@ inline constexpr OutputKind kOutputKinds[] = {
     {"report", "_report.pdf", "report", &Comparison::report, &PairOutputs::report},
 };
 
-// Rows of the result boxes, top to bottom, and their columns left to right
-// as channel indices (Lft, Delta, Rt): the window's layout, as the report has it.
-inline constexpr int kResultRows = output::kReportRows;
-inline constexpr const auto& kRowNames = output::kReportRowNames;
-inline constexpr const auto& kColumnChannels = output::kReportColumnChannel;
-inline constexpr const auto& kColumnNames = output::kReportColumnNames;
-
 struct Outcome {
   bool ok = false;
   // What went wrong, as the window's message box would show it; empty when ok.
   std::vector<std::string> messages;
-  // The boxes' texts, [row][channel index]; empty when never computed.
-  std::array<std::array<std::string, 3>, kResultRows> results;
+  // The result boxes as the window shows them (app::resultGrid); empty
+  // when never computed.
+  output::ResultGrid results;
 };
 
 // Runs one comparison in a fresh form, the steps in a user's order (see
 // helpText), and stops at the first message the form shows.
 Outcome runComparison(const Comparison& c, const Steps& steps);
-
-// The result boxes of a form, [row][channel index].
-std::array<std::array<std::string, 3>, kResultRows> resultTexts(const app::Form& form);
 
 // The path as a real dialog hands it back: absolute.
 std::string fullPath(const std::string& path);

@@ -5,27 +5,29 @@
 
 namespace varnel::batch {
 
+using output::kReportColumnNames;
+using output::kReportRowNames;
+using Row = std::array<std::string, output::kReportColumns>;
+
 std::string resultTable(const Outcome& o) {
   std::size_t first = 0;
-  for (const char* r : kRowNames) first = std::max(first, std::string(r).size());
-  std::size_t width[3];
-  for (int col = 0; col < 3; ++col) {
-    width[col] = std::string(kColumnNames[col]).size();
-    for (const auto& row : o.results)
-      width[col] = std::max(width[col], row[static_cast<std::size_t>(kColumnChannels[col])].size());
+  for (const char* r : kReportRowNames) first = std::max(first, std::string(r).size());
+  const Row head{kReportColumnNames[0], kReportColumnNames[1], kReportColumnNames[2]};
+  std::size_t widths[output::kReportColumns];
+  for (std::size_t col = 0; col < head.size(); ++col) {
+    widths[col] = head[col].size();
+    for (const Row& row : o.results) widths[col] = std::max(widths[col], row[col].size());
   }
   const auto pad = [](const std::string& s, std::size_t w) { return s + std::string(w - s.size(), ' '); };
-  const auto line = [&](const std::string& head, const std::string(&cells)[3]) {
-    std::string l = pad(head, first);
-    for (int col = 0; col < 3; ++col) l += "  " + (col == 2 ? cells[col] : pad(cells[col], width[col]));
+  const auto line = [&](const std::string& name, const Row& cells) {
+    std::string l = pad(name, first);
+    for (std::size_t col = 0; col < cells.size(); ++col)
+      l += "  " + (col + 1 == cells.size() ? cells[col] : pad(cells[col], widths[col]));
     while (!l.empty() && l.back() == ' ') l.pop_back();
     return l + '\n';
   };
-  std::string t = line("", {kColumnNames[0], kColumnNames[1], kColumnNames[2]});
-  for (int r = 0; r < kResultRows; ++r) {
-    const auto& row = o.results[static_cast<std::size_t>(r)];
-    t += line(kRowNames[r], {row[1], row[0], row[2]});
-  }
+  std::string t = line("", head);
+  for (std::size_t r = 0; r < o.results.size(); ++r) t += line(kReportRowNames[r], o.results[r]);
   return t;
 }
 
@@ -43,8 +45,8 @@ std::string csvField(const std::string& text) {
 
 std::string summaryHeader() {
   std::string h = "line,scan1,scan2,stem,status,message";
-  for (const char* r : kRowNames)
-    for (const char* col : kColumnNames) h += "," + csvField(std::string(r) + " " + col);
+  for (const char* r : kReportRowNames)
+    for (const char* col : kReportColumnNames) h += "," + csvField(std::string(r) + " " + col);
   return h + '\n';
 }
 
@@ -53,8 +55,8 @@ std::string summaryRow(int line, const Comparison& c, const std::string& stem, c
   for (const std::string& m : o.messages) message += (message.empty() ? "" : " ") + m;
   std::string row = std::to_string(line) + "," + csvField(c.scan1) + "," + csvField(c.scan2) + "," + csvField(stem) +
                     "," + (o.ok ? "ok" : "failed") + "," + csvField(message);
-  for (const auto& r : o.results)
-    for (const int ch : kColumnChannels) row += "," + csvField(r[static_cast<std::size_t>(ch)]);
+  for (const Row& r : o.results)
+    for (const std::string& cell : r) row += "," + csvField(cell);
   return row + '\n';
 }
 

@@ -37,6 +37,9 @@ inline constexpr std::array<const char*, kReportColumns> kReportColumnNames = {"
 // The channel (0 Delta-T, 1 Left Temp, 2 Right Temp) of each on-screen column.
 inline constexpr std::array<int, kReportColumns> kReportColumnChannel = {1, 0, 2};
 
+// The results as the window's grid shows them: [row][on-screen column].
+using ResultGrid = std::array<std::array<std::string, kReportColumns>, kReportRows>;
+
 struct Report {
   std::string title, dateTime;
   ReportScan scans[2];
@@ -45,7 +48,7 @@ struct Report {
   std::string lowerCutoff, upperCutoff;
   int shiftCount = 0;
   std::string threshold;
-  std::string results[kReportRows][kReportColumns];  // rows and columns as named above
+  ResultGrid results;
   std::vector<LegendEntry> legend;
 };
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <sstream>
 
+#include "app/report_content.hpp"
 #include "batch/options.hpp"
 #include "batch/summary.hpp"
 #include "support/scripted.hpp"
@@ -45,7 +46,7 @@ TEST_P(SameAsTheWindow, FilesChartAndResults) {
   form.CalcArea_Click(), form.CalcSlope_Click(), form.CalcCorrelation_Click(), form.Quil_Tesk_Click();
   if (s.slopes) form.SlopeChart_Click();
   ASSERT_TRUE(f.messages.shown.empty()) << f.messages.shown.front().text;
-  const batch::Outcome window{true, {}, batch::resultTexts(form)};
+  const batch::Outcome window{true, {}, app::resultGrid(form)};
   EXPECT_FALSE(window.results[4][2].empty());  // every calculation ran
   EXPECT_EQ(out, batch::resultTable(window));
   ASSERT_EQ(std::system(("pdftotext " + d.file("r.pdf") + " " + d.file("pdf.txt")).c_str()), 0);

@@ -89,15 +89,21 @@ struct TwoRatioLanes : ::testing::TestWithParam<Lanes> {
   }
 };
 // Noisy waves or small integers, with stretches of NaN, infinities, huge,
-// tiny or flat values, and windows where t or P alone overflows; ranges
+// tiny or flat values, and windows where t or P alone overflows, or t after
+// r passed; ranges
 // crossed, too short for a window, off the table or anywhere on it.
 TEST_P(TwoRatioLanes, MatchesReferenceOnRandomScansAndRanges) {
   std::mt19937_64 rng(20261207);
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   std::uniform_int_distribution<int> point(0, kLastPoint - 9), small(0, 3), kind(0, 9), edge(-8, kLastPoint + 8);
   const double hostile[] = {NAN, INFINITY, -INFINITY, 1e300, -1e300, 1e-160, 0x1p490, 5e-324}, p = 0x1p490, d = 1e-160;
-  const double special[2][2][10] = {{{0, d, 0, d, 0, d, 0, d, 0, d}, {p, p, p, p, p, p, p, p, p, p}},
-                                    {{1e150, -1e150, 1e150, -1e150}, {1e150, 0, -1e150, 0, 1}}};
+  const double special[3][2][10] = {
+      {{0, d, 0, d, 0, d, 0, d, 0, d}, {p, p, p, p, p, p, p, p, p, p}},
+      {{1e150, -1e150, 1e150, -1e150}, {1e150, 0, -1e150, 0, 1}},
+      // r passes, then t overflows: the two formulas round File 1's spread to 0 in t's only.
+      {{0x1.000002p+506, 0x1.000001cp+506, 0x1.0000014p+506, 0x1.000001cp+506, 0x1.0000018p+506, 0x1.0000018p+506,
+        0x1.000001cp+506, 0x1.0000028p+506, 0x1.000002p+506, 0x1.0000018p+506},
+       {0, 0x1p-536, 0x1p-537, 0x1p-536, 0x1p-537, 0, 0x1p-537, 0x1p-536, 0x1p-536, 0x1p-537}}};
   int marks = 0, stops[model::kChannels] = {}, offTable = 0, noWindow = 0;
   for (int run = 0; run < 1500 && !HasFailure(); ++run) {
     model::Table a, b;
@@ -116,7 +122,7 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnRandomScansAndRanges) {
         a[i][k] = which < 6 ? v : a[i][k], b[i][k] = which > 3 ? v : b[i][k];
     }
     const int e = kind(rng), at = point(rng), k = small(rng) % 3;
-    for (int j = 0; e < 2 && j < 10; ++j) a[at + j][k] = special[e][0][j], b[at + j][k] = special[e][1][j];
+    for (int j = 0; e < 3 && j < 10; ++j) a[at + j][k] = special[e][0][j], b[at + j][k] = special[e][1][j];
     for (int j = 0; j < 4; ++j) {
       int lo = edge(rng), hi = edge(rng);
       if (j < 2) std::tie(lo, hi) = std::pair(std::min(lo, hi), std::max(lo, hi));

@@ -77,10 +77,7 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
   long err = dx + dy;
   // Bresenham; both end points are drawn.
   for (;;) {
-    if (drawWidth_ == 1 && x >= 0 && y >= 0 && x < width_ && y < height_)
-      pixels_[static_cast<std::size_t>(y * width_ + x)] = rgb;
-    else
-      plot(x, y, x, y, rgb);
+    point(x, y, rgb);
     if (x == xe && y == ye) break;
     const long e2 = 2 * err;
     if (e2 >= dy) {
@@ -97,8 +94,7 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
 void Surface::psetElsewhere(float x, float y) {
   const double px = toDevice(x), py = toDevice(y);
   if (!(px > -kMargin && px < width_ + kMargin && py > -kMargin && py < height_ + kMargin)) return;
-  const auto x0 = static_cast<long>(px), y0 = static_cast<long>(py);
-  plot(x0, y0, x0, y0, model::paletteColour(foreColor_));
+  point(static_cast<long>(px), static_cast<long>(py), model::paletteColour(foreColor_));
 }
 
 void Surface::clear() {

@@ -31,12 +31,7 @@ class Surface {
     // is floor(d + 0.5), its truncation.
     const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;
     if (!(dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)) return psetElsewhere(x, y);
-    const auto px = static_cast<long>(dx), py = static_cast<long>(dy);
-    const std::uint32_t rgb = model::paletteColour(foreColor_);
-    if (drawWidth_ == 1)
-      pixels_[static_cast<std::size_t>(py * width_ + px)] = rgb;
-    else
-      plot(px, py, px, py, rgb);
+    point(static_cast<long>(dx), static_cast<long>(dy), model::paletteColour(foreColor_));
   }
   void clear();
 
@@ -46,6 +41,13 @@ class Surface {
   std::uint64_t revision() const { return revision_; }
 
  private:
+  // One point with the pen; a one-pixel pen on the surface sets just the pixel.
+  void point(long x, long y, std::uint32_t rgb) {
+    if (drawWidth_ == 1 && x >= 0 && y >= 0 && x < width_ && y < height_)
+      pixels_[static_cast<std::size_t>(y * width_ + x)] = rgb;
+    else
+      plot(x, y, x, y, rgb);
+  }
   // A pen of width w covers a w x w square around a point; the squares of
   // the points [x0, x1] x [y0, y1] make one rectangle, cut to the surface.
   void plot(long x0, long y0, long x1, long y1, std::uint32_t rgb) {

@@ -88,6 +88,14 @@ TEST(Surface, PointsRoundToTheNearestPixel) {
     EXPECT_EQ(countAll(s, 0xFFFF00u), pixel < 0 ? 0 : 2) << at;
     EXPECT_EQ(s.pixel(pixel, 7) & s.pixel(7, pixel), pixel < 0 ? 0u : 0xFFFF00u) << at;
   }
+  // A 2-pixel pen covers the square ending at the point, cut at the edge.
+  Surface s(30, 30);
+  s.setForeColor(model::kYellow);
+  s.setDrawWidth(2);
+  s.pset(10.0f, 10.0f);
+  s.pset(0.0f, 0.0f);
+  EXPECT_EQ(countAll(s, 0xFFFF00u), 4 + 1);
+  EXPECT_EQ(s.pixel(9, 9) & s.pixel(10, 10) & s.pixel(0, 0), 0xFFFF00u);
 }
 }  // namespace
 }  // namespace varnel::chart

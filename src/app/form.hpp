@@ -128,6 +128,7 @@ class Form {
   void DrawScans(int ch);
   // The chart row of a point.
   float rowOf(int point) const { return static_cast<float>(Picture1.ScaleHeight()) - static_cast<float>(point); }
+  int pixelRowOf(int point) const { return Picture1.ScaleHeight() - point; }  // the pixel of rowOf(point)
   void traceStep(int i, double from, double to);
   void drawGrid();
   void drawFile(int file, int ch, int colour, int& hiAt, int& loAt);

@@ -61,8 +61,8 @@ void Form::CalcSlope_Click() {
 
   const auto mark = [this](int i) {
     Picture1.setForeColor(model::kLightRed);
-    Picture1.pset(1.0f, rowOf(i));
-    Picture1.pset(2.0f, rowOf(i));
+    Picture1.pset(1, pixelRowOf(i));
+    Picture1.pset(2, pixelRowOf(i));
   };
   const int lo = VScroll1.Value() + m;
   const int hi = VScroll2.Value() - m;
@@ -84,9 +84,9 @@ void Form::Quil_Tesk_Click() {
   const auto mark = [this](int i, int, calc::WindowTest test) {
     const bool r = test == calc::WindowTest::Correlation;
     Picture1.setForeColor(r ? model::kYellow : model::kLightMagenta);
-    const float x = r ? 4.0f : 7.0f;
-    Picture1.pset(x, rowOf(i));
-    Picture1.pset(x + 1.0f, rowOf(i));
+    const int x = r ? 4 : 7;
+    Picture1.pset(x, pixelRowOf(i));
+    Picture1.pset(x + 1, pixelRowOf(i));
   };
   const calc::TwoRatio res =
       calc::twoRatioWith(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark, calc::Lanes::Widest, LineSel);

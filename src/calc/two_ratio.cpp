@@ -6,8 +6,10 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cfloat>
 #include <cstring>
 
 namespace varnel::calc {
@@ -23,9 +25,6 @@ double TwoRatio::tRatio(int channel) const {
 namespace detail {
 namespace {
 
-// Points per channel, plus room for the lanes past the last window to read.
-constexpr std::size_t kPadded = model::kPoints + 8;
-
 // Lane bits to bytes: byte j of kSpread[m] is bit j of m.
 constexpr std::uint32_t kSpread[16] = {0x00000000, 0x00000001, 0x00000100, 0x00000101, 0x00010000, 0x00010001,
                                        0x00010100, 0x00010101, 0x01000000, 0x01000001, 0x01000100, 0x01000101,
@@ -35,6 +34,9 @@ namespace sse2 {
 
 struct V {
   using Reg = __m128d;
+  struct Divisor {  // b = 9 or 10, with y = 1 / b rounded
+    Reg b, y;
+  };
   static constexpr int kWidth = 2;
   static Reg zero() { return _mm_setzero_pd(); }
   static Reg set(double v) { return _mm_set1_pd(v); }
@@ -52,23 +54,30 @@ struct V {
   static int greater(Reg a, Reg b) { return _mm_movemask_pd(_mm_cmpgt_pd(a, b)); }
   static int atLeast(Reg a, Reg b) { return _mm_movemask_pd(_mm_cmpge_pd(a, b)); }
   static int atMost(Reg a, Reg b) { return _mm_movemask_pd(_mm_cmple_pd(a, b)); }
+  // Without fused multiply-add, the quotients by n and n - 1 take the divider too.
+  static Reg quotient(Reg a, const Divisor& d, Reg& /*smallest*/) { return div(a, d.b); }
+  static bool tooSmall(Reg /*smallest*/) { return false; }
 };
 
-constexpr int kRegs = 4;
+constexpr int kRegs = 2;
 constexpr unsigned kLaneBits = 3;
 #include "calc/two_ratio_lanes.inc"
 
 }  // namespace sse2
 
-// Only this block may use AVX2, and only after the run-time check. No fma:
-// fused operations would round differently.
+// Only this block may use AVX2 and FMA, and only after the run-time check.
+// No multiply-add is fused but the quotients' own (-ffp-contract=off): a
+// fused one would round the formulas differently.
 #pragma GCC push_options
-#pragma GCC target("avx2")
+#pragma GCC target("avx2,fma")
 
 namespace avx2 {
 
 struct V {
   using Reg = __m256d;
+  struct Divisor {
+    Reg b, y;
+  };
   static constexpr int kWidth = 4;
   static Reg zero() { return _mm256_setzero_pd(); }
   static Reg set(double v) { return _mm256_set1_pd(v); }
@@ -86,48 +95,129 @@ struct V {
   static int greater(Reg a, Reg b) { return _mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_GT_OQ)); }
   static int atLeast(Reg a, Reg b) { return _mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_GE_OQ)); }
   static int atMost(Reg a, Reg b) { return _mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_LE_OQ)); }
+  // a / b for b = 9 or 10, without the divider: q = a y rounded is within an
+  // ulp of a / b, the remainder a - q b is exact in a fused multiply-add, and
+  // q + (a - q b) y, rounded once, is a / b rounded, as the divider gives it,
+  // when a / b is a normal number: for b = 9 or 10 such a quotient lies at
+  // least 1/20 ulp from every halfway point, while q + (a - q b) y lies within
+  // 2^-52 ulp of a / b. `smallest` keeps the least |a| of each lane (a NaN a
+  // may be lost, an infinite one does not show) for tooSmall.
+  static Reg quotient(Reg a, const Divisor& d, Reg& smallest) {
+    smallest = _mm256_min_pd(smallest, _mm256_andnot_pd(_mm256_set1_pd(-0.0), a));
+    const Reg q = _mm256_mul_pd(a, d.y);
+    return _mm256_fmadd_pd(_mm256_fnmadd_pd(q, d.b, a), d.y, q);
+  }
+  // Whether a lane's quotient may be below the normal numbers.
+  static bool tooSmall(Reg smallest) {
+    return _mm256_movemask_pd(_mm256_cmp_pd(smallest, _mm256_set1_pd(0x1p-1000), _CMP_LT_OQ)) != 0;
+  }
 };
 
-constexpr int kRegs = 2;
+constexpr int kRegs = 1;
 constexpr unsigned kLaneBits = 15;
 #include "calc/two_ratio_lanes.inc"  // NOLINT(readability-duplicate-include): once per instruction set
+
+// One lane's a / b (b = 9 or 10), as laneOutcomes divides.
+double quotient(double a, double b) {
+  V::Reg smallest = V::set(DBL_MAX);
+  const V::Reg q = V::quotient(V::set(a), V::Divisor{V::set(b), V::set(1.0 / b)}, smallest);
+  return V::tooSmall(smallest) ? a / b : _mm256_cvtsd_f64(q);
+}
 
 }  // namespace avx2
 
 #pragma GCC pop_options
 
 bool hasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
+  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   return has;
 }
 
 }  // namespace
 
 void windowOutcomes(const model::Table& a, const model::Table& b, int first, int last, Lanes lanes, Outcomes& out) {
-  // Channels side by side in rows do not fit the lanes; one contiguous
-  // series per channel does.
-  alignas(32) double x[model::kChannels][kPadded];
-  alignas(32) double y[model::kChannels][kPadded];
-  const auto lo = static_cast<std::size_t>(first - 4);
-  const auto hi = static_cast<std::size_t>(last + 5);
-  for (std::size_t p = lo; p <= hi; ++p) {
-    for (std::size_t k = 0; k < model::kChannels; ++k) {
-      x[k][p] = a[p][k];
-      y[k][p] = b[p][k];
+  // The lanes read the tables as they lie, three channels to a point; see
+  // two_ratio_lanes.inc.
+  static_assert(sizeof(model::Table) == sizeof(double) * model::kChannels * model::kPoints);
+  const auto at = [](const model::Table& t, int point) { return t[0].data() + model::kChannels * point; };
+  const bool wide = lanes == Lanes::Avx2 || (lanes == Lanes::Widest && hasAvx2());
+  const auto run = [wide](const double* x, const double* y, int count, std::uint8_t* o) {
+    if (wide)
+      avx2::laneOutcomes(x, y, count, o);
+    else
+      sse2::laneOutcomes(x, y, count, o);
+  };
+  constexpr int kReach = 34;  // values a run reads from x beyond its count
+  const int count = model::kChannels * (last - first + 1);
+  const int onTable = model::kChannels * (model::kPoints - (first - 4));  // values from the first window on
+  std::uint8_t* o = out.data() + model::kChannels * first;
+  // The lanes whose reads stay on the tables; the last few from a copy
+  // with room after it.
+  const int direct = std::clamp(onTable - kReach, 0, count);
+  if (direct > 0) run(at(a, first - 4), at(b, first - 4), direct, o);
+  if (direct == count) return;
+  alignas(32) double x[2 * kReach] = {}, y[2 * kReach] = {};
+  const int rest = onTable - direct;
+  std::memcpy(x, at(a, first - 4) + direct, sizeof(double) * static_cast<std::size_t>(rest));
+  std::memcpy(y, at(b, first - 4) + direct, sizeof(double) * static_cast<std::size_t>(rest));
+  run(x, y, count - direct, o + direct);
+}
+
+}  // namespace detail
+
+namespace detail {
+
+// Eight outcome bytes as one word; c spread to every byte.
+namespace {
+std::uint64_t eight(const std::uint8_t* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+constexpr std::uint64_t bytes(std::uint8_t c) { return 0x0101010101010101u * c; }
+}  // namespace
+
+int firstStop(const std::uint8_t* o, int from, int to) {
+  constexpr std::uint64_t kStops = bytes(kStopBeforeMeans | kStopAtMeans);
+  int i = from;
+  for (; i + 7 <= to; i += 8) {
+    const std::uint64_t m = eight(o + i) & kStops;  // little-endian: the first byte is the lowest
+    if (m != 0) return i + __builtin_ctzll(m) / 8;
+  }
+  for (; i <= to; ++i)
+    if (o[i] & kStops) return i;
+  return -1;
+}
+
+PassCounts passCounts(const std::uint8_t* o, int from, int to) {
+  PassCounts c;
+  // 24 outcomes at a time, the passes added up byte by byte (at most 63 to
+  // a byte): byte j of word m holds channel (8 m + j) % 3.
+  std::uint64_t r[3] = {}, t[3] = {};
+  int q = from;
+  for (; q + 23 <= to; q += 24) {
+    for (int m = 0; m < 3; ++m) {
+      const std::uint64_t w = eight(o + q + 8 * m);
+      r[m] += w & bytes(kCorrelationPass);
+      t[m] += (w & bytes(kMeansPass)) >> 2;
     }
   }
-  for (std::size_t k = 0; k < model::kChannels; ++k) {
-    for (std::size_t p = hi + 1; p <= hi + 7; ++p) x[k][p] = y[k][p] = 0.0;
+  for (int m = 0; m < 3; ++m) {
+    for (int j = 0; j < 8; ++j) {
+      const auto k = static_cast<std::size_t>((8 * m + j) % 3);
+      c.correlation[k] += static_cast<int>(r[m] >> (8 * j) & 0xFF);
+      c.means[k] += static_cast<int>(t[m] >> (8 * j) & 0xFF);
+    }
   }
-
-  const bool wide = lanes == Lanes::Avx2 || (lanes == Lanes::Widest && hasAvx2());
-  for (std::size_t k = 0; k < model::kChannels; ++k) {
-    if (wide)
-      avx2::channelOutcomes(x[k], y[k], first, last, out[k].data());
-    else
-      sse2::channelOutcomes(x[k], y[k], first, last, out[k].data());
+  for (; q <= to; ++q) {
+    const auto k = static_cast<std::size_t>((q - from) % 3);
+    c.correlation[k] += o[q] & kCorrelationPass;
+    c.means[k] += (o[q] & kMeansPass) >> 2;
   }
+  return c;
 }
+
+double laneQuotient(double a, double b) { return hasAvx2() ? avx2::quotient(a, b) : a / b; }
 
 }  // namespace detail
 

@@ -45,13 +45,28 @@ namespace detail {
 // are made: the correlation test may pass or stop the calculation, then the
 // means test may pass or stop it.
 enum : std::uint8_t { kCorrelationPass = 1, kStopBeforeMeans = 2, kMeansPass = 4, kStopAtMeans = 8 };
-using Outcomes = std::array<std::array<std::uint8_t, model::kPoints>, model::kChannels>;
+// One per window and channel, at 3 x window + channel: the order of the
+// walk below, window by window, channel by channel.
+using Outcomes = std::array<std::uint8_t, model::kChannels * model::kPoints>;
 
-// Fills out[k][i] for the windows at first..last, all on the table
+// Fills the outcomes of the windows at first..last, all on the table
 // (4 <= first, last <= kLastPoint - 5). Several windows share a SIMD
 // register, each lane adding its own ten points in the reference's order,
 // so every value matches the reference bit for bit.
 void windowOutcomes(const model::Table& a, const model::Table& b, int first, int last, Lanes lanes, Outcomes& out);
+
+// The first of o[from..to] that stops the walk, or -1; eight outcomes at a
+// time.
+int firstStop(const std::uint8_t* o, int from, int to);
+
+// The passes of each channel among o[from..to], o[from] being channel 0's.
+struct PassCounts {
+  std::array<int, model::kChannels> correlation{}, means{};
+};
+PassCounts passCounts(const std::uint8_t* o, int from, int to);
+
+// a / b for b = 9 or 10, as the widest lanes here divide it (for the tests).
+double laneQuotient(double a, double b);
 
 }  // namespace detail
 
@@ -66,6 +81,7 @@ void windowOutcomes(const model::Table& a, const model::Table& b, int first, int
 template <class OnPass>
 TwoRatio twoRatioWith(const model::Table& a, const model::Table& b, int lower, int upper, OnPass&& onPass,
                       Lanes lanes = Lanes::Widest, int onlyChannel = -1) {
+  constexpr int K = model::kChannels;
   TwoRatio out;
   const int first = lower + 4;
   const int last = upper - 5;
@@ -79,56 +95,30 @@ TwoRatio twoRatioWith(const model::Table& a, const model::Table& b, int lower, i
   const int lastOnTable = first - 4 < 0 ? first - 1 : std::min(last, model::kLastPoint - 5);
   if (first <= lastOnTable) detail::windowOutcomes(a, b, first, lastOnTable, lanes, outcomes);
 
-  // Where the reference's window-by-window walk stops: the first outcome
-  // that stops it, else the first window off the table (on channel 0).
-  int stopAt = last + 1, stopChannel = -1;
-  for (int k = 0; k < model::kChannels; ++k) {  // a later channel must stop at an earlier window
-    const std::uint8_t* o = outcomes[static_cast<std::size_t>(k)].data();
-    for (int i = first; i <= lastOnTable && i < stopAt; ++i)
-      if (o[i] & (detail::kStopBeforeMeans | detail::kStopAtMeans)) {
-        stopAt = i;
-        stopChannel = k;
-      }
+  // The walk reaches the outcomes from..to: up to the first that stops it,
+  // else up to the first window off the table, which fails on channel 0.
+  const int from = K * first;
+  int to = K * lastOnTable + K - 1;
+  const int stop = detail::firstStop(outcomes.data(), from, to);
+  if (stop >= 0) {
+    to = stop;
+    out.failedChannel = stop % K;
+    out.windows = stop / K - first + 1;
+  } else {
+    out.failedChannel = lastOnTable < last ? 0 : -1;
+    out.windows = std::min(std::max(first, lastOnTable + 1), last) - first + 1;
   }
-  if (stopChannel < 0 && lastOnTable < last) {
-    stopAt = std::max(first, lastOnTable + 1);
-    stopChannel = 0;
-  }
-  out.failedChannel = stopChannel;
-  out.windows = std::min(stopAt, last) - first + 1;
+  const detail::PassCounts counts = detail::passCounts(outcomes.data(), from, to);
+  out.correlationPasses = counts.correlation;
+  out.meansPasses = counts.means;
 
-  // The passes the walk reaches at window i on channel k: all of them
-  // before the stop; at the stop, those of the channels up to the one that
-  // stopped it (whose outcome holds only the passes made before it stopped).
-  const int whole = std::min(stopAt, lastOnTable + 1);
-  const auto reached = [&](int i, int k) -> std::uint8_t {
-    if (i >= whole && (i > lastOnTable || k > stopChannel)) return 0;
-    return outcomes[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)] &
-           (detail::kCorrelationPass | detail::kMeansPass);
-  };
-  const int end = std::min(stopAt, lastOnTable);
-  for (int k = 0; k < model::kChannels; ++k) {
-    const auto kk = static_cast<std::size_t>(k);
-    const std::uint8_t* o = outcomes[kk].data();
-    int r = 0, t = 0;
-    for (int i = first; i < whole; ++i) {
-      r += o[i] & detail::kCorrelationPass;
-      t += o[i] & detail::kMeansPass;
-    }
-    const std::uint8_t atStop = end >= whole ? reached(end, k) : 0;
-    out.correlationPasses[kk] = r + (atStop & detail::kCorrelationPass);
-    out.meansPasses[kk] = (t + (atStop & detail::kMeansPass)) >> 2;
-  }
-  // Then the passes in the walk's order: window by window, channel by
-  // channel, the correlation test before the means test.
-  const int kFirst = onlyChannel < 0 ? 0 : onlyChannel;
-  const int kLast = onlyChannel < 0 ? model::kChannels - 1 : onlyChannel;
-  for (int i = first; i <= end; ++i) {
-    for (int k = kFirst; k <= kLast; ++k) {
-      const std::uint8_t o = reached(i, k);
-      if (o & detail::kCorrelationPass) onPass(i, k, WindowTest::Correlation);
-      if (o & detail::kMeansPass) onPass(i, k, WindowTest::Means);
-    }
+  // Then the passes in the walk's order, the correlation test before the
+  // means test.
+  const int step = onlyChannel < 0 ? 1 : K;
+  for (int q = onlyChannel < 0 ? from : from + onlyChannel; q <= to; q += step) {
+    const std::uint8_t o = outcomes[static_cast<std::size_t>(q)];
+    if (o & detail::kCorrelationPass) onPass(q / K, q % K, WindowTest::Correlation);
+    if (o & detail::kMeansPass) onPass(q / K, q % K, WindowTest::Means);
   }
   return out;
 }

@@ -24,14 +24,20 @@ class Surface {
 
   void line(float x1, float y1, float x2, float y2);
   void line(float x1, float y1, float x2, float y2, int paletteIndex);
-  void pset(float x, float y) {
+  // A point on the surface, as every mark of the calculations is:
+  // thousands a click, so inlined into the caller, where a constant
+  // column folds its checks away. The nearest pixel of a position d >= 0
+  // is floor(d + 0.5), its truncation.
+  [[gnu::always_inline]] void pset(float x, float y) {
     ++revision_;
-    // A point on the surface, as every mark of the calculations is:
-    // thousands a click, so no call. The nearest pixel of a position d >= 0
-    // is floor(d + 0.5), its truncation.
     const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;
     if (!(dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)) return psetElsewhere(x, y);
     point(static_cast<long>(dx), static_cast<long>(dy), model::paletteColour(foreColor_));
+  }
+  // A point at a whole pixel, as pset(float(x), float(y)) draws it.
+  void pset(int x, int y) {
+    ++revision_;
+    point(x, y, model::paletteColour(foreColor_));
   }
   void clear();
 

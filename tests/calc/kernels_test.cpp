@@ -2,7 +2,9 @@
 // for bit against the scalar reference.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -167,6 +169,37 @@ TEST_P(TwoRatioLanes, MatchesReferenceOnWindowsAtTheBounds) {
   ASSERT_GT(windows, 40);
   for (int lo = 0; lo < 4; ++lo) expectSame(a, b, lo, 500);  // each window in every lane
 }
+// The widest lanes divide by n = 10 and n - 1 = 9 with multiply-adds where
+// that gives the divider's bits. Any finite dividend: random bits, exact
+// multiples and their neighbours, subnormal quotients (among which halfway
+// cases lie), the extremes.
+TEST(TwoRatioQuotients, ByTenAndNineRoundAsTheDivider) {
+  std::mt19937_64 rng(2026);
+  std::uniform_int_distribution<int> small(1, 100000);
+  std::vector<double> as = {0.0, -0.0, DBL_MAX, -DBL_MAX, DBL_MIN, DBL_TRUE_MIN, 15 * DBL_TRUE_MIN, 0x1p-1000};
+  for (int i = 0; i < 100000; ++i) {
+    const std::uint64_t bits = rng();
+    double a;
+    std::memcpy(&a, &bits, sizeof a);
+    if (!std::isfinite(a)) continue;
+    as.push_back(a);
+    as.push_back(std::nextafter(10.0 * std::ldexp(small(rng), small(rng) % 60 - 30), 0.0));
+    as.push_back(std::ldexp(small(rng), -1074 + small(rng) % 80));
+  }
+  int checked = 0;
+  for (const double b : {9.0, 10.0}) {
+    for (const double a : as) {
+      const double got = detail::laneQuotient(a, b), want = a / b;
+      if (std::memcmp(&got, &want, sizeof got) != 0) {
+        ADD_FAILURE() << std::hexfloat << a << " / " << b << " gave " << got << ", the divider " << want;
+        return;
+      }
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 500000);
+}
+
 const char* const kLaneNames[] = {"Widest", "Sse2", "Avx2"};
 INSTANTIATE_TEST_SUITE_P(, TwoRatioLanes, ::testing::Values(Lanes::Sse2, Lanes::Avx2, Lanes::Widest),
                          [](const auto& info) { return kLaneNames[int(info.param)]; });

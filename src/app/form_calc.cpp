@@ -44,7 +44,8 @@ void Form::CalcCorrelation_Click() {
     Picture1.pset(static_cast<float>(Norm1[p][ch]), static_cast<float>(h - Norm2[p][ch]));
   }
 
-  for (int k = 0; k < model::kChannels; ++k) Correlation[k].Text = resultText(calc::correlation(Norm1, Norm2, k, L, U));
+  const auto r = calc::correlations(Norm1, Norm2, L, U);
+  for (int k = 0; k < model::kChannels; ++k) Correlation[k].Text = resultText(r[static_cast<std::size_t>(k)]);
 }
 
 void Form::CalcSlope_Click() {

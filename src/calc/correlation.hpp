@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <optional>
 
 #include "calc/point_range.hpp"
@@ -37,7 +38,9 @@ inline PearsonSums pearsonSums(const model::Table& a, const model::Table& b, int
 // series.
 std::optional<double> pearson(const PearsonSums& s);
 
-// Pearson's r of channel `channel` of a against b over points lo..hi.
-std::optional<double> correlation(const model::Table& a, const model::Table& b, int channel, int lo, int hi);
+// Pearson's r of each channel of a against b over points lo..hi. The three
+// channels' sums run side by side, each added as pearsonSums adds it.
+std::array<std::optional<double>, model::kChannels> correlations(const model::Table& a, const model::Table& b, int lo,
+                                                                 int hi);
 
 }  // namespace varnel::calc

@@ -21,14 +21,14 @@ TEST(Correlation, InclusiveRangeAndUndefinedCases) {
   a[10][1] = 1, a[11][1] = 2, a[12][1] = 3, b[10][1] = 1, b[11][1] = 3, b[12][1] = 2;
   a[9][1] = a[21][1] = 100;  // just outside
   // n = 11, Sx = Sy = 6, Sxx = Syy = 14, Sxy = 13: r = 107 / sqrt(118 x 118).
-  EXPECT_EQ(correlation(a, b, 1, 10, 20), 107.0 / 118.0);
+  EXPECT_EQ(correlations(a, b, 10, 20)[1], 107.0 / 118.0);
   for (const auto& [lo, hi] : {std::pair{11, 11}, {20, 10}, {13, 20}})  // one point, crossed, constant
-    EXPECT_FALSE(correlation(a, b, 1, lo, hi)) << lo << ".." << hi;
+    EXPECT_FALSE(correlations(a, b, lo, hi)[1]) << lo << ".." << hi;
   // Two points of an almost flat File 2: the one-pass sums cancel and the raw
   // quotient lands below -1; the coefficient stays at the bound.
   a[10][0] = 113.17320698935386, a[11][0] = 188.23476237681473;
   b[10][0] = 160.26807975318673, b[11][0] = 160.2680721234301;
-  EXPECT_EQ(correlation(a, b, 0, 10, 11), -1.0);
+  EXPECT_EQ(correlations(a, b, 10, 11)[0], -1.0);
 }
 TEST(SlopeAgreement, SinglePrecisionThresholdComparedInDouble) {
   model::Table s1{}, s2{};

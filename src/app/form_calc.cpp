@@ -62,8 +62,7 @@ void Form::CalcSlope_Click() {
 
   const auto mark = [this](int i) {
     Picture1.setForeColor(model::kLightRed);
-    Picture1.pset(1, pixelRowOf(i));
-    Picture1.pset(2, pixelRowOf(i));
+    Picture1.psetRow(1, 2, pixelRowOf(i));
   };
   const int lo = VScroll1.Value() + m;
   const int hi = VScroll2.Value() - m;
@@ -86,8 +85,7 @@ void Form::Quil_Tesk_Click() {
     const bool r = test == calc::WindowTest::Correlation;
     Picture1.setForeColor(r ? model::kYellow : model::kLightMagenta);
     const int x = r ? 4 : 7;
-    Picture1.pset(x, pixelRowOf(i));
-    Picture1.pset(x + 1, pixelRowOf(i));
+    Picture1.psetRow(x, x + 1, pixelRowOf(i));  // two points side by side
   };
   const calc::TwoRatio res =
       calc::twoRatioWith(Norm1, Norm2, VScroll1.Value(), VScroll2.Value(), mark, calc::Lanes::Widest, LineSel);

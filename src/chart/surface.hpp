@@ -34,10 +34,16 @@ class Surface {
     if (!(dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)) return psetElsewhere(x, y);
     point(static_cast<long>(dx), static_cast<long>(dy), model::paletteColour(foreColor_));
   }
-  // A point at a whole pixel, as pset(float(x), float(y)) draws it.
-  void pset(int x, int y) {
+  // The points x0..x1 of row y, whole pixels, as pset draws each of them.
+  void psetRow(int x0, int x1, int y) {
     ++revision_;
-    point(x, y, model::paletteColour(foreColor_));
+    const std::uint32_t rgb = model::paletteColour(foreColor_);
+    if (drawWidth_ == 1 && y >= 0 && y < height_ && x0 >= 0 && x1 < width_) {
+      std::uint32_t* const row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+      for (int x = x0; x <= x1; ++x) row[x] = rgb;
+    } else {
+      plot(x0, y, x1, y, rgb);
+    }
   }
   void clear();
 
@@ -56,12 +62,15 @@ class Surface {
   }
   // A pen of width w covers a w x w square around a point; the squares of
   // the points [x0, x1] x [y0, y1] make one rectangle, cut to the surface.
+  // (The width and the pixels are read once: a pixel store could otherwise
+  // change them, as far as the compiler knows.)
   void plot(long x0, long y0, long x1, long y1, std::uint32_t rgb) {
-    const long lo = -(drawWidth_ / 2);
-    const long left = std::max(x0 + lo, 0L), right = std::min(x1 + lo + drawWidth_, static_cast<long>(width_));
+    const long lo = -(drawWidth_ / 2), width = width_;
+    const long left = std::max(x0 + lo, 0L), right = std::min(x1 + lo + drawWidth_, width);
     const long top = std::max(y0 + lo, 0L), bottom = std::min(y1 + lo + drawWidth_, static_cast<long>(height_));
+    std::uint32_t* const pixels = pixels_.data();
     for (long r = top; r < bottom; ++r)
-      for (long c = left; c < right; ++c) pixels_[static_cast<std::size_t>(r * width_ + c)] = rgb;
+      for (long c = left; c < right; ++c) pixels[r * width + c] = rgb;
   }
   void psetElsewhere(float x, float y);
 

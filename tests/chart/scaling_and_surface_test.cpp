@@ -97,5 +97,20 @@ TEST(Surface, PointsRoundToTheNearestPixel) {
   EXPECT_EQ(countAll(s, 0xFFFF00u), 4 + 1);
   EXPECT_EQ(s.pixel(9, 9) & s.pixel(10, 10) & s.pixel(0, 0), 0xFFFF00u);
 }
+// A row of points draws what its points drawn one by one draw, with either
+// pen, inside and across every edge.
+TEST(Surface, RowOfPointsAsItsPoints) {
+  const int rows[][3] = {{4, 5, 7}, {0, 1, 0}, {28, 29, 29}, {-1, 0, 5}, {29, 30, 5}, {4, 5, -1}, {4, 5, 30}, {3, 3, 3}};
+  for (const int pen : {1, 2}) {
+    for (const auto& [x0, x1, y] : rows) {
+      Surface row(30, 30), points(30, 30);
+      for (Surface* s : {&row, &points}) s->setDrawWidth(pen), s->setForeColor(model::kLightMagenta);
+      row.psetRow(x0, x1, y);
+      for (int x = x0; x <= x1; ++x) points.pset(static_cast<float>(x), static_cast<float>(y));
+      EXPECT_TRUE(std::equal(row.bits(), row.bits() + 900, points.bits())) << pen << ": " << x0 << ".." << x1 << ", " << y;
+      EXPECT_GT(row.revision(), 0u);
+    }
+  }
+}
 }  // namespace
 }  // namespace varnel::chart

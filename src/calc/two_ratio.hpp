@@ -114,11 +114,15 @@ TwoRatio twoRatioWith(const model::Table& a, const model::Table& b, int lower, i
 
   // Then the passes in the walk's order, the correlation test before the
   // means test.
-  const int step = onlyChannel < 0 ? 1 : K;
-  for (int q = onlyChannel < 0 ? from : from + onlyChannel; q <= to; q += step) {
-    const std::uint8_t o = outcomes[static_cast<std::size_t>(q)];
-    if (o & detail::kCorrelationPass) onPass(q / K, q % K, WindowTest::Correlation);
-    if (o & detail::kMeansPass) onPass(q / K, q % K, WindowTest::Means);
+  const auto report = [&](int i, int k, std::uint8_t o) {
+    if (o & detail::kCorrelationPass) onPass(i, k, WindowTest::Correlation);
+    if (o & detail::kMeansPass) onPass(i, k, WindowTest::Means);
+  };
+  if (onlyChannel >= 0) {
+    for (int i = first, q = from + onlyChannel; q <= to; ++i, q += K)
+      report(i, onlyChannel, outcomes[static_cast<std::size_t>(q)]);
+  } else {
+    for (int q = from; q <= to; ++q) report(q / K, q % K, outcomes[static_cast<std::size_t>(q)]);
   }
   return out;
 }

@@ -32,7 +32,7 @@ class Surface {
     ++revision_;
     const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;
     if (!(dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)) return psetElsewhere(x, y);
-    point(static_cast<long>(dx), static_cast<long>(dy), model::paletteColour(foreColor_));
+    pointOn(static_cast<long>(dx), static_cast<long>(dy), model::paletteColour(foreColor_));
   }
   // The points x0..x1 of row y, whole pixels, as pset draws each of them.
   void psetRow(int x0, int x1, int y) {
@@ -55,7 +55,13 @@ class Surface {
  private:
   // One point with the pen; a one-pixel pen on the surface sets just the pixel.
   void point(long x, long y, std::uint32_t rgb) {
-    if (drawWidth_ == 1 && x >= 0 && y >= 0 && x < width_ && y < height_)
+    if (x >= 0 && y >= 0 && x < width_ && y < height_)
+      pointOn(x, y, rgb);
+    else
+      plot(x, y, x, y, rgb);
+  }
+  void pointOn(long x, long y, std::uint32_t rgb) {  // a pixel on the surface
+    if (drawWidth_ == 1)
       pixels_[static_cast<std::size_t>(y * width_ + x)] = rgb;
     else
       plot(x, y, x, y, rgb);
@@ -68,9 +74,9 @@ class Surface {
     const long lo = -(drawWidth_ / 2), width = width_;
     const long left = std::max(x0 + lo, 0L), right = std::min(x1 + lo + drawWidth_, width);
     const long top = std::max(y0 + lo, 0L), bottom = std::min(y1 + lo + drawWidth_, static_cast<long>(height_));
-    std::uint32_t* const pixels = pixels_.data();
-    for (long r = top; r < bottom; ++r)
-      for (long c = left; c < right; ++c) pixels[r * width + c] = rgb;
+    std::uint32_t* row = pixels_.data() + top * width;
+    for (long r = top; r < bottom; ++r, row += width)
+      for (long c = left; c < right; ++c) row[c] = rgb;
   }
   void psetElsewhere(float x, float y);
 

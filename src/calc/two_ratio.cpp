@@ -1,15 +1,17 @@
 // The two-ratio method with several windows in the lanes of one SIMD
-// register. Only whole windows are spread across lanes; each lane does the
-// reference's operations in the reference's order, and SSE2/AVX division and
-// square root round exactly as the scalar ones, so no digit moves.
+// register, a lane being one window on one channel. Each lane does the
+// reference's operations in the reference's order; SSE2/AVX division and
+// square root round exactly as the scalar ones, and the AVX2 path's
+// multiply-add quotients by n and n - 1 give the divider's bits, so no digit
+// moves.
 #include "calc/two_ratio.hpp"
 
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cstddef>
 #include <cstdint>
-#include <cfloat>
 #include <cstring>
 
 namespace varnel::calc {
@@ -128,6 +130,14 @@ double quotient(double a, double b) {
 
 #pragma GCC pop_options
 
+// Eight outcome bytes as one word; c spread to every byte.
+std::uint64_t eight(const std::uint8_t* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+constexpr std::uint64_t bytes(std::uint8_t c) { return 0x0101010101010101u * c; }
+
 bool hasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   return has;
@@ -139,7 +149,7 @@ void windowOutcomes(const model::Table& a, const model::Table& b, int first, int
   // The lanes read the tables as they lie, three channels to a point; see
   // two_ratio_lanes.inc.
   static_assert(sizeof(model::Table) == sizeof(double) * model::kChannels * model::kPoints);
-  const auto at = [](const model::Table& t, int point) { return t[0].data() + model::kChannels * point; };
+  const auto at = [](const model::Table& t, int point) { return t[0].data() + std::ptrdiff_t{model::kChannels} * point; };
   const bool wide = lanes == Lanes::Avx2 || (lanes == Lanes::Widest && hasAvx2());
   const auto run = [wide](const double* x, const double* y, int count, std::uint8_t* o) {
     if (wide)
@@ -150,7 +160,7 @@ void windowOutcomes(const model::Table& a, const model::Table& b, int first, int
   constexpr int kReach = 34;  // values a run reads from x beyond its count
   const int count = model::kChannels * (last - first + 1);
   const int onTable = model::kChannels * (model::kPoints - (first - 4));  // values from the first window on
-  std::uint8_t* o = out.data() + model::kChannels * first;
+  std::uint8_t* o = out.data() + std::ptrdiff_t{model::kChannels} * first;
   // The lanes whose reads stay on the tables; the last few from a copy
   // with room after it.
   const int direct = std::clamp(onTable - kReach, 0, count);
@@ -162,20 +172,6 @@ void windowOutcomes(const model::Table& a, const model::Table& b, int first, int
   std::memcpy(y, at(b, first - 4) + direct, sizeof(double) * static_cast<std::size_t>(rest));
   run(x, y, count - direct, o + direct);
 }
-
-}  // namespace detail
-
-namespace detail {
-
-// Eight outcome bytes as one word; c spread to every byte.
-namespace {
-std::uint64_t eight(const std::uint8_t* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
-constexpr std::uint64_t bytes(std::uint8_t c) { return 0x0101010101010101u * c; }
-}  // namespace
 
 int firstStop(const std::uint8_t* o, int from, int to) {
   constexpr std::uint64_t kStops = bytes(kStopBeforeMeans | kStopAtMeans);
@@ -197,7 +193,7 @@ PassCounts passCounts(const std::uint8_t* o, int from, int to) {
   int q = from;
   for (; q + 23 <= to; q += 24) {
     for (int m = 0; m < 3; ++m) {
-      const std::uint64_t w = eight(o + q + 8 * m);
+      const std::uint64_t w = eight(o + q + std::ptrdiff_t{8} * m);
       r[m] += w & bytes(kCorrelationPass);
       t[m] += (w & bytes(kMeansPass)) >> 2;
     }

@@ -47,7 +47,7 @@ namespace detail {
 enum : std::uint8_t { kCorrelationPass = 1, kStopBeforeMeans = 2, kMeansPass = 4, kStopAtMeans = 8 };
 // One per window and channel, at 3 x window + channel: the order of the
 // walk below, window by window, channel by channel.
-using Outcomes = std::array<std::uint8_t, model::kChannels * model::kPoints>;
+using Outcomes = std::array<std::uint8_t, std::size_t{model::kChannels} * model::kPoints>;
 
 // Fills the outcomes of the windows at first..last, all on the table
 // (4 <= first, last <= kLastPoint - 5). Several windows share a SIMD

@@ -15,7 +15,7 @@ namespace {
 // Digits of |v| rounded to `sig` (at most 17) significant digits, and the
 // decimal exponent of the first digit.
 struct Decimal {
-  char buf[20];  // the digits, no trailing zeros; "0" for zero
+  char buf[20] = {};  // the digits, no trailing zeros; "0" for zero
   int count = 0;
   int exponent = 0;
   std::string_view digits() const { return {buf, static_cast<std::size_t>(count)}; }

@@ -24,10 +24,9 @@ class Surface {
 
   void line(float x1, float y1, float x2, float y2);
   void line(float x1, float y1, float x2, float y2, int paletteIndex);
-  // A point on the surface, as every mark of the calculations is:
-  // thousands a click, so inlined into the caller, where a constant
-  // column folds its checks away. The nearest pixel of a position d >= 0
-  // is floor(d + 0.5), its truncation.
+  // A point, as the correlation's scatter draws hundreds a click: inlined
+  // into the caller's loop. The nearest pixel of a position d >= 0 is
+  // floor(d + 0.5), its truncation.
   [[gnu::always_inline]] void pset(float x, float y) {
     ++revision_;
     const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;

@@ -19,7 +19,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BUILD_TESTS=
 cmake --build "$build" -j2 --target varnel varnel-batch
 
 # Options of the help text: the lines that start with an option.
-help_options=$("$build/varnel-batch" --help | grep -oE '^ +--[a-z0-9-]+' | tr -d ' ' | sort -u)
+help_options=$("$build/varnel-batch" --help | grep -oE '^ +(-[a-z], )?--[a-z0-9-]+' | grep -oE -- '--[a-z0-9-]+' | sort -u)
 # Options of the manual page: the tags of its .TP entries.
 page_options=$(awk 'tag { print; tag = 0 } /^\.TP/ { tag = 1 }' packaging/varnel-batch.1.in |
                sed 's/\\-/-/g' | grep -oE -- '--[a-z0-9-]+' | sort -u)

@@ -2,14 +2,11 @@
 #include "batch/comparison.hpp"
 
 #include <filesystem>
-#include <functional>
 #include <utility>
 
+#include "app/chart_files.hpp"
 #include "app/report_content.hpp"
 #include "app/stand_in_dialogs.hpp"
-#include "output/save_file.hpp"
-#include "picture/chart_picture.hpp"
-#include "picture/report_pages.hpp"
 
 namespace varnel::batch {
 namespace {
@@ -65,65 +62,61 @@ std::string clash(const Comparison& c, const std::string& summary, const std::st
   return clash(inputs, outputs);
 }
 
+std::vector<Action> actionsOf(const Comparison& c, const Steps& steps) {
+  using app::Form;
+  std::vector<Action> actions;
+  const auto click = [&](std::function<void(Form&)> f) {
+    actions.push_back({"", [f = std::move(f)](Form& form, app::FileDialog&, app::MessageBox&) { f(form); }});
+  };
+  const auto withFile = [&](const std::string& path, std::function<void(Form&)> f) {
+    actions.push_back({fullPath(path), [f = std::move(f)](Form& form, app::FileDialog&, app::MessageBox&) { f(form); }});
+  };
+
+  withFile(c.scan1, [](Form& f) { f.fileopen_Click(); });
+  withFile(c.scan2, [](Form& f) { f.fileopen2_Click(); });
+  if (const auto v = steps.lower) click([v](Form& f) { f.VScroll1.setValue(*v); });
+  if (const auto v = steps.upper) click([v](Form& f) { f.VScroll2.setValue(*v); });
+  for (const int ch : steps.smooth) {
+    click([ch](Form& f) { f.LineButton_Click(ch); });
+    click([](Form& f) { f.Smoothbutton_Click(); });
+  }
+  if (const auto v = steps.shift1) {
+    click([v](Form& f) { f.VScroll3.setValue(*v); });
+    click([](Form& f) { f.Shift1_Click(); });
+  }
+  if (const auto v = steps.shift2) {
+    click([v](Form& f) { f.VScroll3.setValue(*v); });
+    click([](Form& f) { f.Shift2_Click(); });
+  }
+  if (const auto ch = steps.channel) click([ch](Form& f) { f.LineButton_Click(*ch); });
+  if (const auto t = steps.threshold) click([t](Form& f) { f.Threshold.Text = *t; });
+  click([](Form& f) { f.CalcArea_Click(); });
+  click([](Form& f) { f.CalcSlope_Click(); });
+  click([](Form& f) { f.CalcCorrelation_Click(); });
+  click([](Form& f) { f.Quil_Tesk_Click(); });
+  if (steps.slopes) click([](Form& f) { f.SlopeChart_Click(); });
+  if (!c.results.empty()) withFile(c.results, [](Form& f) { f.filesave_Click(); });
+  if (!c.exportPath.empty()) withFile(c.exportPath, [](Form& f) { f.normexport_Click(); });
+  // The chart and the report are saved from the chart's context menu.
+  if (!c.chart.empty())
+    actions.push_back({fullPath(c.chart), [](Form& f, app::FileDialog& d, app::MessageBox& box) {
+                         app::saveChartAs(f.Picture1, d, box);
+                       }});
+  if (!c.report.empty())
+    actions.push_back({fullPath(c.report), [](Form& f, app::FileDialog& d, app::MessageBox& box) {
+                         app::saveReportAs(f.Picture1, [&f] { return app::reportOf(f, app::localDateTime()); }, d, box);
+                       }});
+  return actions;
+}
+
 Outcome runComparison(const Comparison& c, const Steps& steps) {
   Outcome o;
   app::ScriptedFileDialog dialog;
   app::RecordedMessages box;
   app::Form form(dialog, box);
-
-  // The user's actions in order; `answer` is what the file dialog the action
-  // opens is answered with.
-  struct Action {
-    std::string answer;
-    std::function<void()> run;
-  };
-  std::vector<Action> actions;
-  const auto click = [&](std::function<void()> f) { actions.push_back({"", std::move(f)}); };
-  const auto withFile = [&](const std::string& path, std::function<void()> f) {
-    actions.push_back({fullPath(path), std::move(f)});
-  };
-
-  withFile(c.scan1, [&] { form.fileopen_Click(); });
-  withFile(c.scan2, [&] { form.fileopen2_Click(); });
-  if (steps.lower) click([&] { form.VScroll1.setValue(*steps.lower); });
-  if (steps.upper) click([&] { form.VScroll2.setValue(*steps.upper); });
-  for (const int ch : steps.smooth) {
-    click([&form, ch] { form.LineButton_Click(ch); });
-    click([&] { form.Smoothbutton_Click(); });
-  }
-  if (steps.shift1) {
-    click([&] { form.VScroll3.setValue(*steps.shift1); });
-    click([&] { form.Shift1_Click(); });
-  }
-  if (steps.shift2) {
-    click([&] { form.VScroll3.setValue(*steps.shift2); });
-    click([&] { form.Shift2_Click(); });
-  }
-  if (steps.channel) click([&] { form.LineButton_Click(*steps.channel); });
-  if (steps.threshold) click([&] { form.Threshold.Text = *steps.threshold; });
-  click([&] { form.CalcArea_Click(); });
-  click([&] { form.CalcSlope_Click(); });
-  click([&] { form.CalcCorrelation_Click(); });
-  click([&] { form.Quil_Tesk_Click(); });
-  if (steps.slopes) click([&] { form.SlopeChart_Click(); });
-  if (!c.results.empty()) withFile(c.results, [&] { form.filesave_Click(); });
-  if (!c.exportPath.empty()) withFile(c.exportPath, [&] { form.normexport_Click(); });
-  // The chart and the report are saved from the chart's context menu, with
-  // no question of the form's: their outcome is shown as the view does.
-  const auto saved = [&](const char* what, const std::string& path, const output::Saved& s) {
-    if (!s.ok()) box.show(app::messages::cannotWrite(what, path, s.reason), app::kErrorTitle);
-  };
-  if (!c.chart.empty())
-    click([&] { saved("chart image", fullPath(c.chart), picture::saveChartPng(form.Picture1, fullPath(c.chart))); });
-  if (!c.report.empty())
-    click([&] {
-      const output::Report report = app::reportOf(form, app::localDateTime());
-      saved("report", fullPath(c.report), picture::saveReportPdf(report, form.Picture1, fullPath(c.report)));
-    });
-
-  for (const Action& a : actions) {
+  for (const Action& a : actionsOf(c, steps)) {
     if (!a.answer.empty()) dialog.answers = {a.answer};
-    a.run();
+    a.run(form, dialog, box);
     if (!box.shown.empty()) break;
     // A dialog that was never opened would leave its answer unused and the
     // window silently short of a step.

@@ -4,15 +4,35 @@
 // collects what the window would show, and the results are read off the
 // result boxes. Also the files a comparison may write and the check that
 // none of them replaces a scan or another output.
-#include <array>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/form.hpp"
-#include "batch/options.hpp"
 #include "output/report.hpp"
 
 namespace varnel::batch {
+
+// What a user does in the window between loading both scans and saving, the
+// same for every comparison of a run. Channels are the form's indices
+// (0 Delta-T, 1 Left Temp, 2 Right Temp).
+struct Steps {
+  std::optional<int> lower, upper;  // cut-off bars
+  std::vector<int> smooth;          // channels smoothed, in order
+  std::optional<int> shift1, shift2;
+  std::optional<int> channel;
+  std::optional<std::string> threshold;  // typed into the Threshold box
+  bool slopes = false;
+};
+
+// Which files each pair of a --pairs run writes next to its stem.
+struct PairOutputs {
+  bool results = true;     // STEM_results.txt
+  bool exportData = true;  // STEM_norm.txt
+  bool chart = false;      // STEM.png
+  bool report = false;     // STEM_report.pdf
+};
 
 // One comparison: two scans and the files to write (empty: not written).
 struct Comparison {
@@ -44,8 +64,19 @@ struct Outcome {
   output::ResultGrid results;
 };
 
-// Runs one comparison in a fresh form, the steps in a user's order (see
-// helpText), and stops at the first message the form shows.
+// One thing a user does in the window. `answer` is what the file dialog it
+// opens is to be answered with; empty when it opens none.
+struct Action {
+  std::string answer;
+  std::function<void(app::Form&, app::FileDialog&, app::MessageBox&)> run;
+};
+
+// A comparison as a user does it, in order: open both scans, the steps, the
+// four calculations, then save what `c` names (see helpText).
+std::vector<Action> actionsOf(const Comparison& c, const Steps& steps);
+
+// Runs actionsOf() in a fresh form and stops at the first message the form
+// shows.
 Outcome runComparison(const Comparison& c, const Steps& steps);
 
 // The path as a real dialog hands it back: absolute.

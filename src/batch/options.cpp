@@ -1,22 +1,20 @@
-// The options of varnel-batch as one table, read from it, and the help.
+// The options of varnel-batch as one table, read with QCommandLineParser;
+// each value is checked here before anything runs.
 #include "batch/options.hpp"
 
-#include <algorithm>
+#include <QCommandLineParser>
+#include <QStringList>
 #include <charconv>
 
-#include "app/form.hpp"
-#include "batch/comparison.hpp"
 #include "model/decimal.hpp"
 
 namespace varnel::batch {
 namespace {
 
 // What an option's value must be.
-enum class Kind { Flag, Whole, Channel, Decimal, Path, Outputs, Help };
+enum class Kind { Flag, Whole, Channel, Decimal, Path, Outputs };
 // Which run an option goes with: any, one comparison only, or --pairs only.
 enum class Scope { Any, Single, Pairs };
-// Where the help lists an option.
-enum class Section { Steps, OneComparison, ManyComparisons, Last };
 
 struct Range {
   int lo = 0, hi = 0, start = 0;
@@ -33,73 +31,61 @@ struct Value {
 };
 
 struct Option {
-  const char* name = nullptr;
-  const char* arg = nullptr;  // the value in the help; nullptr when there is none
+  const char* name = nullptr;  // without its dashes
+  const char* arg = nullptr;   // the value in the help; nullptr when there is none
   Kind kind = Kind::Flag;
   Range range;  // Kind::Whole
   void (*set)(Options&, const Value&) = nullptr;
   Scope scope = Scope::Any;
-  Section section = Section::Steps;
-  // In the help, one line per line of the text. {range}, {start}, {items}
-  // and {defaults} stand for the option's range and start and for the
-  // outputs of a pair.
+  // {range} and {start} stand for the option's range and start, {items} and
+  // {defaults} for the outputs of a pair.
   const char* help = nullptr;
-  const char* pairsHelp = nullptr;  // listed again under ManyComparisons with this text
 };
 
 // Named once each; the help lists them in this order.
 constexpr Option kOptions[] = {
-    {"--lower", "N", Kind::Whole, bar(app::kLowerCutoffBar),
-     [](Options& o, const Value& v) { o.steps.lower = v.number; }, Scope::Any, Section::Steps,
-     "lower cut-off, {range} (at start {start})"},
-    {"--upper", "N", Kind::Whole, bar(app::kUpperCutoffBar),
-     [](Options& o, const Value& v) { o.steps.upper = v.number; }, Scope::Any, Section::Steps,
-     "upper cut-off, {range} (at start {start}; a scan shorter\nthan that pulls it down to its last point)"},
-    {"--smooth", "CHANNEL", Kind::Channel, kNoRange,
-     [](Options& o, const Value& v) { o.steps.smooth.push_back(v.number); }, Scope::Any, Section::Steps,
-     "smooth CHANNEL: left, delta or right; may be repeated"},
-    {"--shift1", "N", Kind::Whole, bar(app::kShiftBar), [](Options& o, const Value& v) { o.steps.shift1 = v.number; },
-     Scope::Any, Section::Steps, "shift File 1 up by N points, {range}"},
-    {"--shift2", "N", Kind::Whole, bar(app::kShiftBar), [](Options& o, const Value& v) { o.steps.shift2 = v.number; },
-     Scope::Any, Section::Steps, "shift File 2 up by N points, {range}"},
-    {"--channel", "CHANNEL", Kind::Channel, kNoRange, [](Options& o, const Value& v) { o.steps.channel = v.number; },
-     Scope::Any, Section::Steps, "select CHANNEL (left, delta or right) before calculating"},
-    {"--threshold", "T", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.steps.threshold = v.text; },
-     Scope::Any, Section::Steps, "slope sensitivity threshold (at start 1)"},
-    {"--slopes", nullptr, Kind::Flag, kNoRange, [](Options& o, const Value&) { o.steps.slopes = true; }, Scope::Any,
-     Section::Steps, "draw the slopes chart after the calculations"},
-    {"--results", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.results = v.text; }, Scope::Single,
-     Section::OneComparison, "the results file (49 lines)"},
-    {"--export", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.exportPath = v.text; }, Scope::Single,
-     Section::OneComparison, "the normalised data export"},
-    {"--chart", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.chart = v.text; }, Scope::Single,
-     Section::OneComparison, "the chart as a 287 x 500 PNG image"},
-    {"--report", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.report = v.text; }, Scope::Single,
-     Section::OneComparison, "the comparison report, one PDF page"},
-    {"--pairs", "LIST.csv", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.pairs = v.text; }, Scope::Any,
-     Section::ManyComparisons,
-     "one comparison per line \"scan1,scan2,stem\" of LIST.csv,\n"
-     "each in a fresh window, all with the same steps. Blank\n"
-     "lines, lines starting with #, and a first line reading\n"
-     "scan1,scan2,stem are skipped; a field may stand in double\n"
-     "quotes (a quote doubled inside) to hold a comma. The stem\n"
-     "is a path prefix for the pair's files and may be left\n"
-     "out: then the pair writes only its summary row. Relative\n"
-     "paths are taken from the current folder. A failed pair\n"
-     "does not stop the others."},
-    {"--outputs", "LIST", Kind::Outputs, kNoRange, [](Options& o, const Value& v) { o.outputs = v.outputs; },
-     Scope::Pairs, Section::ManyComparisons,
-     "the files each pair writes, a comma-separated list of\n{items}\n(default: {defaults})"},
-    {"--summary", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.summary = v.text; }, Scope::Any,
-     Section::OneComparison, "the summary CSV (see below), one row",
-     "write the summary CSV to PATH instead of standard output"},
-    {"--jobs", "N", Kind::Whole, kJobs, [](Options& o, const Value& v) { o.jobs = v.number; }, Scope::Pairs,
-     Section::ManyComparisons,
-     "run up to N comparisons at once, {range} (default: one\n"
-     "per processor core); rows and messages still come in\n"
-     "the order of LIST.csv"},
-    {"--help", nullptr, Kind::Help, kNoRange, [](Options& o, const Value&) { o.help = true; }, Scope::Any,
-     Section::Last, "show this help and exit"},
+    {"lower", "N", Kind::Whole, bar(app::kLowerCutoffBar),
+     [](Options& o, const Value& v) { o.steps.lower = v.number; }, Scope::Any,
+     "Step: the lower cut-off, {range} (at start {start})."},
+    {"upper", "N", Kind::Whole, bar(app::kUpperCutoffBar),
+     [](Options& o, const Value& v) { o.steps.upper = v.number; }, Scope::Any,
+     "Step: the upper cut-off, {range} (at start {start}; a scan shorter than that pulls it down to its last "
+     "point)."},
+    {"smooth", "CHANNEL", Kind::Channel, kNoRange,
+     [](Options& o, const Value& v) { o.steps.smooth.push_back(v.number); }, Scope::Any,
+     "Step: smooth CHANNEL (left, delta or right); may be repeated."},
+    {"shift1", "N", Kind::Whole, bar(app::kShiftBar), [](Options& o, const Value& v) { o.steps.shift1 = v.number; },
+     Scope::Any, "Step: shift File 1 up by N points, {range}."},
+    {"shift2", "N", Kind::Whole, bar(app::kShiftBar), [](Options& o, const Value& v) { o.steps.shift2 = v.number; },
+     Scope::Any, "Step: shift File 2 up by N points, {range}."},
+    {"channel", "CHANNEL", Kind::Channel, kNoRange, [](Options& o, const Value& v) { o.steps.channel = v.number; },
+     Scope::Any, "Step: select CHANNEL (left, delta or right) before calculating."},
+    {"threshold", "T", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.steps.threshold = v.text; },
+     Scope::Any, "Step: the slope sensitivity threshold (at start 1)."},
+    {"slopes", nullptr, Kind::Flag, kNoRange, [](Options& o, const Value&) { o.steps.slopes = true; }, Scope::Any,
+     "Step: draw the slopes chart after the calculations."},
+    {"results", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.results = v.text; },
+     Scope::Single, "One comparison: write the results file (49 lines)."},
+    {"export", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.exportPath = v.text; },
+     Scope::Single, "One comparison: write the normalised data export."},
+    {"chart", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.chart = v.text; },
+     Scope::Single, "One comparison: write the chart as a 287 x 500 PNG image."},
+    {"report", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.report = v.text; },
+     Scope::Single, "One comparison: write the comparison report, one PDF page."},
+    {"summary", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.summary = v.text; }, Scope::Any,
+     "Write the summary CSV (see below) to PATH: one row for one comparison, which writes none without it; with "
+     "--pairs, one row per pair, on standard output without it."},
+    {"pairs", "LIST.csv", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.pairs = v.text; }, Scope::Any,
+     "Many comparisons: one per line \"scan1,scan2,stem\" of LIST.csv, each in a fresh window, all with the same "
+     "steps. Blank lines, lines starting with #, and a first line reading scan1,scan2,stem are skipped; a field "
+     "may stand in double quotes (a quote doubled inside) to hold a comma. The stem is a path prefix for the "
+     "pair's files and may be left out: then the pair writes only its summary row. Relative paths are taken from "
+     "the current folder. A failed pair does not stop the others."},
+    {"outputs", "LIST", Kind::Outputs, kNoRange, [](Options& o, const Value& v) { o.outputs = v.outputs; },
+     Scope::Pairs, "With --pairs: the files each pair writes, a comma-separated list of\n{items}(default: {defaults})."},
+    {"jobs", "N", Kind::Whole, kJobs, [](Options& o, const Value& v) { o.jobs = v.number; }, Scope::Pairs,
+     "With --pairs: run up to N comparisons at once, {range} (default: one per processor core); rows and messages "
+     "still come in the order of LIST.csv."},
 };
 
 // A whole number from lo to hi, the whole text and nothing else.
@@ -157,24 +143,22 @@ std::string check(const Option& opt, Value& v) {
       return model::readDecimal(text) ? "" : "\"" + text + "\" is not a number";
     case Kind::Outputs:
       return readOutputs(text, v.outputs);
-    default:
+    case Kind::Path:
+      return text.empty() ? "needs a file name" : "";
+    case Kind::Flag:
       return {};
   }
+  return {};
 }
 
-const Option* find(const std::string& name) {
-  for (const Option& opt : kOptions)
-    if (name == opt.name) return &opt;
-  return nullptr;
-}
+std::string dashed(const QString& name) { return (name.size() > 1 ? "--" : "-") + name.toStdString(); }
 
 void replace(std::string& text, const std::string& from, const std::string& to) {
   if (const std::size_t at = text.find(from); at != std::string::npos) text.replace(at, from.size(), to);
 }
 
-// The option's lines of the help: its name and value, then its text from the
-// 22nd column on.
-std::string helpLines(const Option& opt, std::string text) {
+std::string helpOf(const Option& opt) {
+  std::string text = opt.help;
   replace(text, "{range}", std::to_string(opt.range.lo) + " to " + std::to_string(opt.range.hi));
   replace(text, "{start}", std::to_string(opt.range.start));
   std::string items, defaults;
@@ -185,28 +169,36 @@ std::string helpLines(const Option& opt, std::string text) {
     items += "  " + item + "  STEM" + k.suffix + "\n";
     if (byDefault.*k.wanted) defaults += std::string(defaults.empty() ? "" : ",") + k.item;
   }
-  replace(text, "{items}", items + "  none");
+  replace(text, "{items}", items + "  none\n");
   replace(text, "{defaults}", defaults);
-
-  std::string head = std::string(opt.name) + (opt.arg ? std::string(" ") + opt.arg : "");
-  head.resize(std::max<std::size_t>(head.size() + 1, 19), ' ');
-  std::string lines = "  " + head;
-  for (std::size_t at = 0; at <= text.size();) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    lines += (at == 0 ? "" : std::string(21, ' ')) + text.substr(at, end - at) + "\n";
-    at = end + 1;
-  }
-  return lines;
+  return text;
 }
 
-std::string section(Section s) {
-  std::string lines;
+QCommandLineOption helpOption() { return QCommandLineOption({"h", "help"}, "Show this help and exit."); }
+
+// The parser that knows every option of the table.
+void addOptions(QCommandLineParser& parser) {
+  parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
   for (const Option& opt : kOptions) {
-    if (opt.section == s) lines += helpLines(opt, opt.help);
-    if (s == Section::ManyComparisons && opt.pairsHelp) lines += helpLines(opt, opt.pairsHelp);
+    QCommandLineOption o(QString::fromLatin1(opt.name), QString::fromStdString(helpOf(opt)));
+    if (opt.arg) o.setValueName(QString::fromLatin1(opt.arg));
+    parser.addOption(o);
   }
-  return lines;
+  parser.addOption(helpOption());
+}
+
+// QCommandLineParser's own complaint in the words of the rest of the program.
+std::string parseError(const QCommandLineParser& parser) {
+  if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
+    return "unknown option " + dashed(unknown.front());
+  const QString error = parser.errorText();
+  for (const Option& opt : kOptions) {
+    const QString name = QStringLiteral("--") + QString::fromLatin1(opt.name);
+    if (error == QCommandLineParser::tr("Missing value after '%1'.").arg(name)) return dashed(opt.name) + " needs a value";
+    if (error == QCommandLineParser::tr("Unexpected value after '%1'.").arg(name))
+      return dashed(opt.name) + " takes no value";
+  }
+  return error.toStdString();
 }
 
 }  // namespace
@@ -221,78 +213,63 @@ std::optional<int> channelIndex(const std::string& name) {
 ParsedArguments parseArguments(const std::vector<std::string>& args) {
   ParsedArguments p;
   Options& o = p.options;
-  std::vector<std::string> positional;
-  std::vector<const Option*> given;
+  QCommandLineParser parser;
+  addOptions(parser);
+  QStringList list{QStringLiteral("varnel-batch")};
+  for (const std::string& a : args) list << QString::fromStdString(a);
+  if (!parser.parse(list)) return {o, parseError(parser)};
+  if (parser.isSet(QStringLiteral("help"))) {
+    o.help = true;
+    return p;
+  }
 
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--") {
-      positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-      break;
+  std::vector<const Option*> given;
+  for (const Option& opt : kOptions) {
+    const QString name = QString::fromLatin1(opt.name);
+    if (!parser.isSet(name)) continue;
+    given.push_back(&opt);
+    const QStringList values = opt.arg ? parser.values(name) : QStringList{QString()};
+    for (const QString& text : values) {
+      Value v;
+      v.text = text.toStdString();
+      if (const std::string why = check(opt, v); !why.empty())
+        return {o, dashed(name) + (opt.kind == Kind::Path ? " " : ": ") + why};
+      opt.set(o, v);
     }
-    if (arg.size() < 2 || arg[0] != '-') {
-      positional.push_back(arg);
-      continue;
-    }
-    std::string name = arg;
-    std::optional<std::string> inlineValue;
-    if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      inlineValue = arg.substr(eq + 1);
-    }
-    const Option* opt = find(name == "-h" ? "--help" : name);
-    if (!opt) return {o, "unknown option " + name};
-    given.push_back(opt);
-    Value v;
-    if (opt->kind == Kind::Help) {
-      opt->set(o, v);
-      return p;
-    }
-    if (opt->kind == Kind::Flag) {
-      if (inlineValue) return {o, name + " takes no value"};
-    } else if (inlineValue) {
-      v.text = *inlineValue;
-    } else if (i + 1 < args.size()) {
-      v.text = args[++i];
-    } else {
-      return {o, name + " needs a value"};
-    }
-    if (opt->kind == Kind::Path && v.text.empty()) return {o, name + " needs a file name"};
-    if (const std::string why = check(*opt, v); !why.empty()) return {o, name + ": " + why};
-    opt->set(o, v);
   }
 
   const auto givenAny = [&](Scope scope) -> const Option* {
-    for (const Option& opt : kOptions)
-      if (opt.scope == scope && std::find(given.begin(), given.end(), &opt) != given.end()) return &opt;
+    for (const Option* opt : given)
+      if (opt->scope == scope) return opt;
     return nullptr;
   };
+  const QStringList positional = parser.positionalArguments();
   if (!o.pairs.empty()) {
     if (!positional.empty()) return {o, "--pairs takes the scans from its list, not from the command line"};
     if (givenAny(Scope::Single))
       return {o, "with --pairs, the files written are named by each pair's stem: use --outputs"};
   } else {
     if (const Option* opt = givenAny(Scope::Pairs)) {
-      std::string why = std::string(opt->name) + " goes with --pairs";
+      std::string why = dashed(opt->name) + " goes with --pairs";
       if (opt->kind == Kind::Outputs) {
         std::string singles;
         for (const Option& s : kOptions)
-          if (s.scope == Scope::Single) singles += std::string(singles.empty() ? "" : ", ") + s.name;
+          if (s.scope == Scope::Single) singles += (singles.empty() ? "" : ", ") + dashed(s.name);
         why += "; name the files with " + singles;
       }
       return {o, why};
     }
     if (positional.size() != 2) return {o, "two scan files are needed, FILE1 and FILE2"};
-    o.scan1 = positional[0];
-    o.scan2 = positional[1];
+    o.single.scan1 = positional[0].toStdString();
+    o.single.scan2 = positional[1].toStdString();
   }
   return p;
 }
 
 std::string helpText() {
-  return R"help(Usage: varnel-batch FILE1 FILE2 [OPTION]...
-       varnel-batch --pairs LIST.csv [OPTION]...
-
+  QCommandLineParser parser;
+  addOptions(parser);
+  parser.setApplicationDescription(QString::fromUtf8(R"text(
 Compares two thermographic scans with the calculator's own window logic. Each
 comparison starts from a freshly opened window and does what a user would do,
 in this order:
@@ -313,19 +290,17 @@ It then prints the fifteen results as the window's boxes show them.
 
 As in the window, the calculations use the normalised data that the latest
 drawing of each channel left; after moving the cut-offs, --channel (or
---smooth) redraws over the new range.
-
-Steps:
-)help" + section(Section::Steps) +
-         "\nOutputs of one comparison (each written only when asked for):\n" + section(Section::OneComparison) +
-         "\nMany comparisons:\n" + section(Section::ManyComparisons) + R"help(
+--smooth) redraws over the new range.)text"));
+  std::string text = parser.helpText().toStdString();
+  // Qt names the program as it was started; the usage names both ways in.
+  text.replace(0, text.find('\n'),
+               "Usage: varnel-batch [OPTION]... FILE1 FILE2\n       varnel-batch --pairs LIST.csv [OPTION]...");
+  return text + R"help(
 The summary CSV has a header line, then one row per comparison: line (of
 LIST.csv; 0 for FILE1 FILE2), scan1, scan2, stem, status (ok or failed),
 message, and the fifteen results, from "Area Ratio Lft" to "t % Rt". With
 --pairs, messages on standard error start with LIST.csv:LINE:.
 
-)help" + section(Section::Last) +
-         R"help(
 Values may also be given as --option=VALUE; "--" ends the options.
 
 Every file is written whole or not at all: an existing file is replaced only

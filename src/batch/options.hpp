@@ -5,34 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "batch/comparison.hpp"
+
 namespace varnel::batch {
-
-// What a user does in the window between loading both scans and saving, the
-// same for every comparison of a run. Channels are the form's indices
-// (0 Delta-T, 1 Left Temp, 2 Right Temp).
-struct Steps {
-  std::optional<int> lower, upper;  // cut-off bars
-  std::vector<int> smooth;          // channels smoothed, in order
-  std::optional<int> shift1, shift2;
-  std::optional<int> channel;
-  std::optional<std::string> threshold;  // typed into the Threshold box
-  bool slopes = false;
-};
-
-// Which files each pair of a --pairs run writes next to its stem.
-struct PairOutputs {
-  bool results = true;     // STEM_results.txt
-  bool exportData = true;  // STEM_norm.txt
-  bool chart = false;      // STEM.png
-  bool report = false;     // STEM_report.pdf
-};
 
 struct Options {
   Steps steps;
   // One comparison: FILE1 FILE2 and the outputs named on the command line
   // (empty: not written).
-  std::string scan1, scan2;
-  std::string results, exportPath, chart, report;
+  Comparison single;
   // Many comparisons: the list of pairs (empty: one comparison).
   std::string pairs;
   PairOutputs outputs;

@@ -1,15 +1,12 @@
 // The run: the command line, then one comparison or a list of them side by side.
 #include "batch/run.hpp"
 
-#include <algorithm>
-#include <atomic>
-#include <condition_variable>
+#include <QThreadPool>
+#include <QtConcurrent>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <ostream>
 #include <sstream>
-#include <thread>
 
 #include "app/messages.hpp"
 #include "batch/options.hpp"
@@ -37,7 +34,7 @@ bool saveSummary(const std::string& path, const std::string& text, std::ostream&
 }
 
 int runSingle(const Options& o, std::ostream& out, std::ostream& err) {
-  const Comparison c{o.scan1, o.scan2, o.results, o.exportPath, o.chart, o.report};
+  const Comparison& c = o.single;
   if (const std::string why = clash(c, o.summary); !why.empty()) {
     printError(err, "", why);
     return 1;
@@ -89,39 +86,22 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
   // time goes to waiting for its files to reach the disk. Rows and messages
   // are still given in the order of the list, each as soon as it and those
   // before it are done.
-  std::mutex m;
-  std::condition_variable doneChanged;
-  std::vector<char> done(pairs.size(), 0);
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t i; (i = next++) < pairs.size();) {
-      if (pairs[i].listed.error.empty()) pairs[i].outcome = runComparison(pairs[i].listed.c, o.steps);
-      {
-        const std::lock_guard<std::mutex> lock(m);
-        done[i] = 1;
-      }
-      doneChanged.notify_all();
-    }
-  };
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t workers =
-      std::min<std::size_t>(o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : cores, pairs.size());
-  std::vector<std::jthread> threads;
-  for (std::size_t t = 0; t < workers; ++t) threads.emplace_back(work);
+  QThreadPool pool;
+  if (o.jobs > 0) pool.setMaxThreadCount(o.jobs);
+  const QFuture<Outcome> outcomes = QtConcurrent::mapped(&pool, pairs, [&o](const Pair& p) {
+    return p.listed.error.empty() ? runComparison(p.listed.c, o.steps) : p.outcome;
+  });
 
   const bool toStdout = o.summary.empty();
   std::string summary = summaryHeader();
   if (toStdout) out << summary << std::flush;
   bool allOk = true;
   for (std::size_t i = 0; i < pairs.size(); ++i) {
-    {
-      std::unique_lock<std::mutex> lock(m);
-      doneChanged.wait(lock, [&] { return done[i] != 0; });
-    }
+    const Outcome outcome = outcomes.resultAt(static_cast<int>(i));
     const ListedPair& p = pairs[i].listed;
-    printMessages(err, o.pairs + ":" + std::to_string(p.line) + ": ", pairs[i].outcome);
-    allOk = allOk && pairs[i].outcome.ok;
-    const std::string row = summaryRow(p.line, p.c, p.stem, pairs[i].outcome);
+    printMessages(err, o.pairs + ":" + std::to_string(p.line) + ": ", outcome);
+    allOk = allOk && outcome.ok;
+    const std::string row = summaryRow(p.line, p.c, p.stem, outcome);
     if (toStdout)
       out << row << std::flush;
     else

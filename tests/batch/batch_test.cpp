@@ -8,6 +8,7 @@
 
 #include "app/report_content.hpp"
 #include "batch/options.hpp"
+#include "batch/comparison.hpp"
 #include "batch/summary.hpp"
 #include "support/scripted.hpp"
 
@@ -29,22 +30,19 @@ TEST_P(SameAsTheWindow, FilesChartAndResults) {
   const auto [status, out, err] = batch(GetParam() + " --results " + d.file("r.txt") + " --export " + d.file("n.txt") +
                                         " --chart " + d.file("c.png") + " --report " + d.file("r.pdf"));
   ASSERT_EQ(status, 0) << err;
+  // The same comparison, its steps done in a form driven by hand with the
+  // results file and export in a folder of its own.
   FormFixture f;
   std::istringstream words(GetParam());
-  const batch::Options o = batch::parseArguments({std::istream_iterator<std::string>(words), {}}).options;
-  const batch::Steps& s = o.steps;
+  batch::Options o = batch::parseArguments({std::istream_iterator<std::string>(words), {}}).options;
+  batch::Comparison c{example(o.single.scan1), example(o.single.scan2), f.dir.file("r.txt"), f.dir.file("n.txt"),
+                      "", ""};
   app::Form& form = f.form;
-  f.load(1, example(o.scan1));
-  f.load(2, example(o.scan2));
-  if (s.lower) form.VScroll1.setValue(*s.lower);
-  if (s.upper) form.VScroll2.setValue(*s.upper);
-  for (int ch : s.smooth) form.LineButton_Click(ch), form.Smoothbutton_Click();
-  if (s.shift1) form.VScroll3.setValue(*s.shift1), form.Shift1_Click();
-  if (s.shift2) form.VScroll3.setValue(*s.shift2), form.Shift2_Click();
-  if (s.channel) form.LineButton_Click(*s.channel);
-  if (s.threshold) form.Threshold.Text = *s.threshold;
-  form.CalcArea_Click(), form.CalcSlope_Click(), form.CalcCorrelation_Click(), form.Quil_Tesk_Click();
-  if (s.slopes) form.SlopeChart_Click();
+  for (const batch::Action& a : batch::actionsOf(c, o.steps)) {
+    if (!a.answer.empty()) f.dialog.answers = {a.answer};
+    a.run(form, f.dialog, f.messages);
+    EXPECT_TRUE(f.dialog.answers.empty());
+  }
   ASSERT_TRUE(f.messages.shown.empty()) << f.messages.shown.front().text;
   const batch::Outcome window{true, {}, app::resultGrid(form)};
   EXPECT_FALSE(window.results[4][2].empty());  // every calculation ran
@@ -52,7 +50,6 @@ TEST_P(SameAsTheWindow, FilesChartAndResults) {
   ASSERT_EQ(std::system(("pdftotext " + d.file("r.pdf") + " " + d.file("pdf.txt")).c_str()), 0);
   for (const auto& row : window.results)
     for (const std::string& r : row) EXPECT_NE(readAll(d.file("pdf.txt")).find(r), std::string::npos) << r;
-  f.dialog.answers = {f.dir.file("r.txt"), f.dir.file("n.txt")}, form.filesave_Click(), form.normexport_Click();
   for (const char* name : {"r.txt", "n.txt"}) EXPECT_EQ(readAll(d.file(name)), readAll(f.dir.file(name))) << name;
   const QImage png = QImage(QString::fromStdString(d.file("c.png"))).convertToFormat(QImage::Format_RGB32);
   EXPECT_TRUE(png == QImage(reinterpret_cast<const uchar*>(form.Picture1.bits()), 287, 500, QImage::Format_RGB32));
@@ -72,7 +69,7 @@ TEST(BatchOptions, GoodAndBadCommandLines) {
                                         "--channel", "right",    "--threshold", "-2e-1",      "--slopes", "--results",
                                         "r",         "--export", "e",           "--chart",    "c.png",    "y.txt"});
   const batch::Options& o = p.options;
-  EXPECT_EQ(std::tie(p.error, o.scan1, o.scan2, o.results, o.exportPath, o.chart, o.steps.threshold, o.steps.lower,
+  EXPECT_EQ(std::tie(p.error, o.single.scan1, o.single.scan2, o.single.results, o.single.exportPath, o.single.chart, o.steps.threshold, o.steps.lower,
                      o.steps.upper, o.steps.shift1, o.steps.shift2, o.steps.channel, o.steps.slopes, o.steps.smooth),
             std::tuple("", "x.txt", "y.txt", "r", "e", "c.png", "-2e-1", 225, 80, 0, 100, 2, true, std::vector{1, 0}));
   ScratchDir d;

@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "app/chart_files.hpp"
 #include "app/messages.hpp"
 #include "picture/chart_picture.hpp"
 #include "picture/report_pages.hpp"
@@ -64,12 +65,7 @@ void ChartView::paintEvent(QPaintEvent*) {
 
 void ChartView::copyChart() { QGuiApplication::clipboard()->setImage(picture::chartImage(surface_)); }
 
-void ChartView::saveChart() {
-  const std::string path = dialog_->ask(app::DialogKind::Save, "PNG Images (*.png)|*.png", "chart.png");
-  if (path.empty()) return;
-  if (const output::Saved s = picture::saveChartPng(surface_, path); !s.ok())
-    messages_->show(app::messages::cannotWrite("chart image", path, s.reason), app::kErrorTitle);
-}
+void ChartView::saveChart() { app::saveChartAs(surface_, *dialog_, *messages_); }
 
 void ChartView::setReportSource(std::function<output::Report()> report) {
   report_ = std::move(report);
@@ -78,11 +74,7 @@ void ChartView::setReportSource(std::function<output::Report()> report) {
 }
 
 void ChartView::saveReport() {
-  if (!report_) return;
-  const std::string path = reportDialog_->ask(app::DialogKind::Save, "PDF Files (*.pdf)|*.pdf", "Report.pdf");
-  if (path.empty()) return;
-  if (const output::Saved s = picture::saveReportPdf(report_(), surface_, path); !s.ok())
-    messages_->show(app::messages::cannotWrite("report", path, s.reason), app::kErrorTitle);
+  if (report_) app::saveReportAs(surface_, report_, *reportDialog_, *messages_);
 }
 
 void ChartView::printReport() {

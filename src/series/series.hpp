@@ -1,0 +1,92 @@
+#pragma once
+// A series of one patient's scans, visit 1 the baseline: every pair of visits
+// compared as varnel-batch compares two scans (the earlier visit as File 1),
+// with each pair's agreement (later minus earlier) and each visit's
+// left-right asymmetry. Scans are read once per series; nothing is written.
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/comparison.hpp"
+
+namespace varnel::series {
+
+// |Delta-T| at or past these counts as notable (t1) and marked (t2), in °C.
+struct Thresholds {
+  double t1 = 0.3, t2 = 0.6;
+};
+
+// A visit's readings as loaded, over the compared stretch (the cut-offs,
+// held to its last point). Points are the chart's: point 0 is the last
+// reading of the file.
+struct Asymmetry {
+  int points = 0;              // points in the stretch
+  double meanDelta = 0.0;      // mean Delta-T
+  double largestDelta = 0.0;   // largest |Delta-T|
+  int largestAt = 0;           // its point, the lowest on a tie
+  int reachT1 = 0, reachT2 = 0;  // points with |Delta-T| >= t1, >= t2 (to within 1e-9)
+};
+
+struct Visit {
+  std::string path;     // as given
+  std::string message;  // why it could not be loaded; empty when it was
+  int lastPoint = -1;   // as the point-count box shows it
+  Asymmetry asymmetry;  // when loaded and the stretch holds a point
+  bool ok() const { return message.empty(); }
+};
+
+// Later minus earlier, point by point, over the points the calculations
+// used, on the channel on show.
+struct Agreement {
+  int points = 0;
+  double meanDifference = 0.0;
+  std::optional<double> lower, upper;  // mean -/+ 1.96 sd (n - 1); none under two points
+};
+
+struct Pair {
+  int earlier = 0, later = 0;  // visit indices, earlier < later
+  batch::Outcome outcome;      // ok, messages and the fifteen result texts
+  int channel = 1;             // the channel on show at the end (model::kDelta, kLeft, kRight)
+  // Per channel, when the comparison ran to the end; [channel] is the one
+  // the tables report.
+  std::array<std::optional<Agreement>, model::kChannels> agreement;
+};
+
+struct Series {
+  std::vector<Visit> visits;
+  // (0,1), (0,2), ..., (0,n-1), (1,2), ..., (n-2,n-1)
+  std::vector<Pair> pairs;
+  const Pair& pair(int earlier, int later) const;
+  int loaded() const;  // visits that could be loaded
+};
+
+struct Run {
+  // Called from worker threads as pairs finish: pairs done, of all.
+  std::function<void(std::size_t done, std::size_t total)> progress;
+  // Set by another thread to stop early; the series is then incomplete.
+  const std::atomic<bool>* cancel = nullptr;
+  int jobs = 0;  // pairs at once; 0: one per core
+};
+
+// Every visit read, every pair compared with `steps`.
+Series compute(const std::vector<std::string>& paths, const batch::Steps& steps, const Thresholds& thresholds,
+               const Run& run = {});
+
+// The figures alone, for tests and for the window: a visit's asymmetry over
+// points lo..hi of a table as placed, and the agreement of two tables.
+Asymmetry asymmetry(const model::Table& scan, int lastPoint, int lo, int hi, const Thresholds& t);
+std::optional<Agreement> agreement(const model::Table& earlier, const model::Table& later, int channel, int lo, int hi);
+
+// The tables varnel-batch --visits writes and prints; numbers in the
+// window's format (model::formatNumber), "n/a" where there is none.
+std::string visitTable(const Series& s);  // CSV, one row per visit
+std::string pairTable(const Series& s);   // CSV, one row per pair
+// Per visit: its figures, and the correlation and t % of `channel` against
+// the visit before and against visit 1.
+std::string printedTable(const Series& s, int channel);
+
+}  // namespace varnel::series

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev
-          clang clang-tidy cppcheck fonts-dejavu-core poppler-utils)
+          clang clang-tidy cppcheck fonts-dejavu-core poppler-utils
+          qt6-charts-dev libqt6opengl6-dev)
 packages+=("$@")
 
 missing=()

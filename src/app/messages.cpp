@@ -32,4 +32,19 @@ std::string calculationError(const std::string& channelName) {
   return "Calculation Error try smoothing or clipping " + channelName;
 }
 
+std::string visitsTooFew(int listed, int loaded) {
+  if (listed < 2) return "A series needs at least two visits: add the scans of two visits or more.";
+  return "Only " + num(loaded) + " of the " + num(listed) +
+         " visits could be loaded: a series needs two. See the messages in the list of visits.";
+}
+
+std::string visitsCancelled(std::size_t done, std::size_t total) {
+  return "Cancelled after " + std::to_string(done) + " of " + std::to_string(total) +
+         " pairs: nothing is shown or saved. Change a step or the list to compute the series again.";
+}
+
+std::string cannotReadList(const std::string& path, const std::string& why) {
+  return "Cannot read the list of visits \"" + path + "\": " + why + ".";
+}
+
 }  // namespace varnel::app::messages

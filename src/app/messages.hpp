@@ -1,6 +1,7 @@
 #pragma once
 // Every message the user can be shown, built in one place. The window shows
 // them in a box titled kErrorTitle; varnel-batch prints them.
+#include <cstddef>
 #include <string>
 
 namespace varnel::app {
@@ -24,6 +25,16 @@ std::string shiftPastCutoff(int file, int amount, int cutoff, int barTop);
 
 // The two-ratio method met a value it cannot use, on the named channel.
 std::string calculationError(const std::string& channelName);
+
+// A series of visits that cannot be compared: fewer than two visits listed,
+// or fewer than two of them loaded.
+std::string visitsTooFew(int listed, int loaded);
+
+// A series stopped by the user after `done` of `total` pairs.
+std::string visitsCancelled(std::size_t done, std::size_t total);
+
+// A list of visits that cannot be read.
+std::string cannotReadList(const std::string& path, const std::string& why);
 
 }  // namespace messages
 }  // namespace varnel::app

@@ -82,6 +82,21 @@ std::string QtFileDialog::ask(app::DialogKind kind, const std::string& filter, c
   return QDir::toNativeSeparators(path).toStdString();
 }
 
+QStringList QtFileDialog::askOpenMany(QWidget* parent, const std::string& filter) {
+  QFileDialog dialog(parent, QStringLiteral("Open"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setNameFilters(nameFilters(filter));
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  if (!folderFor(app::DialogKind::Open).isEmpty()) dialog.setDirectory(folderFor(app::DialogKind::Open));
+  if (dialog.exec() != QDialog::Accepted) return {};
+  QStringList chosen = dialog.selectedFiles();
+  if (!chosen.isEmpty()) folderFor(app::DialogKind::Open) = QFileInfo(chosen.first()).absolutePath();
+  for (QString& path : chosen) path = QDir::toNativeSeparators(path);
+  return chosen;
+}
+
 void QtMessageBox::show(const std::string& text, const std::string& title) {
   QMessageBox box(parent_);
   box.setIcon(QMessageBox::NoIcon);

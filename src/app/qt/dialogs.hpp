@@ -27,6 +27,10 @@ class QtFileDialog : public app::FileDialog {
   void answerOnce(const QString& path) { once_ = path; }
   void forgetAnswer() { once_.reset(); }
 
+  // Several files to open at once, from the folder the open questions
+  // share; none when cancelled.
+  static QStringList askOpenMany(QWidget* parent, const std::string& filter);
+
   // "Data Files (*.txt)|*.txt" -> "Data Files (*.txt)"; one filter per pair.
   static QStringList nameFilters(const std::string& filter);
 

@@ -19,6 +19,8 @@
 #include "app/qt/chart_view.hpp"
 #include "app/qt/dialogs.hpp"
 #include "app/qt/value_bar.hpp"
+#include "app/qt/visits_window.hpp"
+#include "app/stand_in_dialogs.hpp"
 
 namespace varnel::qt {
 
@@ -110,6 +112,12 @@ MainWindow::MainWindow(app::Form& form, QWidget* parent) : QMainWindow(parent), 
     const char* name = item.name;
     connect(action, &QAction::triggered, this, [this, name] { forward([this, name] { form_.click(name); }); });
   }
+
+  visitsMenu_ = menuBar()->addMenu(QStringLiteral("&Visits"));
+  visitsMenu_->setObjectName(QStringLiteral("visitsMenu"));
+  QAction* compare = visitsMenu_->addAction(QStringLiteral("Compare &Visits\u2026"));
+  compare->setObjectName(QStringLiteral("compareVisits"));
+  connect(compare, &QAction::triggered, this, [this] { visitsWindow(); });
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
@@ -271,6 +279,34 @@ void MainWindow::openDropped(int index, const QString& path) {
   dialog_->answerOnce(path);
   form_.click("Filename", index);
   dialog_->forgetAnswer();
+  refresh();
+}
+
+VisitsWindow* MainWindow::visitsWindow() {
+  if (!visits_) {
+    visits_ = new VisitsWindow(this, this);
+    // Beside this window, where the screen has room.
+    const QRect frame = frameGeometry();
+    visits_->move(frame.right() + 8, frame.top());
+  }
+  visits_->show();
+  visits_->raise();
+  visits_->activateWindow();
+  return visits_;
+}
+
+void MainWindow::openVisits(const QStringList& files) { visitsWindow()->setVisits(files); }
+
+void MainWindow::openComparison(const std::vector<batch::Action>& actions) {
+  if (!dialog_) return;
+  // A comparison without outputs asks nothing of the box itself: the form
+  // shows what goes wrong in its own.
+  app::RecordedMessages unused;
+  for (const batch::Action& a : actions) {
+    if (!a.answer.empty()) dialog_->answerOnce(QString::fromStdString(a.answer));
+    a.run(form_, *dialog_, unused);
+    dialog_->forgetAnswer();
+  }
   refresh();
 }
 

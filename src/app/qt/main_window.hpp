@@ -15,6 +15,7 @@
 
 #include "app/form.hpp"
 #include "app/layout.hpp"
+#include "batch/comparison.hpp"
 
 class QMenu;
 
@@ -22,6 +23,7 @@ namespace varnel::qt {
 
 class ChartView;
 class QtFileDialog;
+class VisitsWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -37,6 +39,16 @@ class MainWindow : public QMainWindow {
   void setFileDialog(QtFileDialog* dialog) { dialog_ = dialog; }
 
   QMenu* fileMenu() const { return fileMenu_; }
+  QMenu* visitsMenu() const { return visitsMenu_; }
+
+  // The Visits window beside this one, made on first use; shown.
+  VisitsWindow* visitsWindow();
+  // The Visits window with `files` as its visits, in the order given.
+  void openVisits(const QStringList& files);
+
+  // Runs a comparison's actions on the form, each file question answered as
+  // the action says, then shows the outcome. Needs the file dialog.
+  void openComparison(const std::vector<batch::Action>& actions);
   ChartView* chart() const { return chart_; }
   QWidget* control(std::string_view name, int index = -1) const;
 
@@ -61,6 +73,8 @@ class MainWindow : public QMainWindow {
   app::Form& form_;
   std::vector<Bound> controls_;
   QMenu* fileMenu_ = nullptr;
+  QMenu* visitsMenu_ = nullptr;
+  VisitsWindow* visits_ = nullptr;
   ChartView* chart_ = nullptr;
   QtFileDialog* dialog_ = nullptr;
   QWidget* pressed_ = nullptr;  // the file-name box a left button went down on

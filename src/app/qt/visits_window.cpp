@@ -1,0 +1,683 @@
+#include "app/qt/visits_window.hpp"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QCollator>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QSpinBox>
+#include <QTableView>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/form.hpp"
+#include "app/messages.hpp"
+#include "app/qt/main_window.hpp"
+#include "app/qt/visits_models.hpp"
+#include "app/report_content.hpp"
+#include "app/stand_in_dialogs.hpp"
+#include "output/report.hpp"
+#include "output/save_file.hpp"
+#include "picture/report_pages.hpp"
+
+namespace varnel::qt {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+QColor rgb(std::uint32_t c) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | c)); }
+
+// Names in the order a person counts: visit2 before visit10.
+void sortNaturally(QStringList& paths) {
+  QCollator collator;
+  collator.setNumericMode(true);
+  collator.setCaseSensitivity(Qt::CaseInsensitive);
+  std::stable_sort(paths.begin(), paths.end(), [&](const QString& a, const QString& b) {
+    return collator.compare(QFileInfo(a).fileName(), QFileInfo(b).fileName()) < 0;
+  });
+}
+
+// The local files a drag carries, folders left out.
+QStringList draggedFiles(const QMimeData* data) {
+  QStringList files;
+  if (!data || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isDir()) files << url.toLocalFile();
+  return files;
+}
+
+constexpr const char* kListFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
+constexpr const char* kCsvFilter = "CSV Files (*.csv)|*.csv";
+constexpr const char* kPdfFilter = "PDF Files (*.pdf)|*.pdf";
+
+}  // namespace
+
+// One computation: what it works on, how far it got, and its series.
+struct VisitsWindow::Job {
+  std::vector<std::string> paths;
+  visits::VisitsSettings settings;
+  std::atomic<bool> cancel{false};
+  std::atomic<std::size_t> done{0}, total{0};
+  std::shared_ptr<series::Series> result;
+};
+
+VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      main_(main),
+      visitsModel_(new VisitsModel(this)),
+      matrixModel_(new MatrixModel(this)),
+      changed_(new QTimer(this)),
+      slow_(new QTimer(this)),
+      poll_(new QTimer(this)) {
+  setWindowTitle(QStringLiteral("Visits"));
+  setObjectName(QStringLiteral("visits"));
+  auto* left = new QVBoxLayout;
+  left->addWidget(buildVisits(), 1);
+  left->addWidget(buildSteps());
+  auto* top = new QHBoxLayout;
+  top->addLayout(left, 4);
+  top->addWidget(buildMatrix(), 5);
+  auto* all = new QVBoxLayout(this);
+  all->addLayout(top, 1);
+  all->addWidget(buildFooter());
+  resize(1180, 760);
+
+  changed_->setSingleShot(true);
+  changed_->setInterval(120);
+  connect(changed_, &QTimer::timeout, this, &VisitsWindow::start);
+  slow_->setSingleShot(true);
+  slow_->setInterval(100);
+  connect(slow_, &QTimer::timeout, this, [this] {
+    progress_->show();
+    cancel_->show();
+    poll_->start();
+  });
+  poll_->setInterval(50);
+  connect(poll_, &QTimer::timeout, this, [this] {
+    if (!job_) return;
+    progress_->setMaximum(static_cast<int>(std::max<std::size_t>(job_->total, 1)));
+    progress_->setValue(static_cast<int>(job_->done));
+  });
+  showMessage(qs(app::messages::visitsTooFew(0, 0)), false);
+  updateButtons();
+}
+
+VisitsWindow::~VisitsWindow() {
+  if (!thread_) return;
+  job_->cancel = true;
+  thread_->wait();
+}
+
+QWidget* VisitsWindow::buildVisits() {
+  auto* box = new QGroupBox(QStringLiteral("Visits, in order (visit 1 the baseline)"));
+  visitsView_ = new QTableView;
+  visitsView_->setObjectName(QStringLiteral("visitList"));
+  visitsView_->setModel(visitsModel_);
+  visitsView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  visitsView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  visitsView_->setTabKeyNavigation(false);
+  visitsView_->verticalHeader()->hide();
+  visitsView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Scan, QHeaderView::Stretch);
+  visitsView_->setAcceptDrops(true);
+  visitsView_->viewport()->setAcceptDrops(true);
+  visitsView_->viewport()->installEventFilter(this);
+  connect(visitsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VisitsWindow::updateButtons);
+
+  const auto button = [this](const QString& text, const char* name, auto slot) {
+    auto* b = new QPushButton(text);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, slot);
+    return b;
+  };
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(button(QStringLiteral("&Add Scans…"), "add", [this] { addWithDialog(); }));
+  buttons->addWidget(remove_ = button(QStringLiteral("&Remove"), "remove", [this] { removeSelected(); }));
+  buttons->addWidget(up_ = button(QStringLiteral("Move &Up"), "up", [this] { moveSelected(-1); }));
+  buttons->addWidget(down_ = button(QStringLiteral("Move &Down"), "down", [this] { moveSelected(1); }));
+  buttons->addStretch();
+  buttons->addWidget(button(QStringLiteral("&Open List…"), "openList", [this] { openList(); }));
+  buttons->addWidget(saveList_ = button(QStringLiteral("Save &List…"), "saveList", [this] { saveList(); }));
+
+  auto* layout = new QVBoxLayout(box);
+  layout->addWidget(visitsView_, 1);
+  layout->addLayout(buttons);
+  return box;
+}
+
+QWidget* VisitsWindow::buildSteps() {
+  // The window's own defaults: what a fresh form holds.
+  app::ScriptedFileDialog none;
+  app::RecordedMessages quiet;
+  const app::Form fresh(none, quiet);
+
+  auto* box = new QGroupBox(QStringLiteral("Steps of every comparison"));
+  auto* form = new QFormLayout(box);
+  lower_ = new QSpinBox;
+  lower_->setRange(app::kLowerCutoffBar.min, app::kLowerCutoffBar.max);
+  lower_->setValue(fresh.VScroll1.Value());
+  upper_ = new QSpinBox;
+  upper_->setRange(app::kUpperCutoffBar.min, app::kUpperCutoffBar.max);
+  upper_->setValue(fresh.VScroll2.Value());
+  auto* cutoffs = new QHBoxLayout;
+  cutoffs->addWidget(lower_);
+  cutoffs->addWidget(new QLabel(QStringLiteral("to")));
+  cutoffs->addWidget(upper_);
+  cutoffs->addStretch();
+  form->addRow(QStringLiteral("&Cut-offs:"), cutoffs);
+  qobject_cast<QLabel*>(form->labelForField(cutoffs))->setBuddy(lower_);
+
+  auto* smooth = new QHBoxLayout;
+  for (int ch = 0; ch < model::kChannels; ++ch) {
+    smooth_[ch] = new QCheckBox(QString::fromUtf8(visits::channelName(ch)));
+    smooth->addWidget(smooth_[ch]);
+    connect(smooth_[ch], &QCheckBox::toggled, this, &VisitsWindow::schedule);
+  }
+  smooth->addStretch();
+  form->addRow(QStringLiteral("Smoothed:"), smooth);
+
+  channel_ = new QComboBox;
+  for (int ch = 0; ch < model::kChannels; ++ch) channel_->addItem(QString::fromUtf8(visits::channelName(ch)));
+  channel_->setCurrentIndex(model::kLeft);  // as the window shows two scans just loaded
+  form->addRow(QStringLiteral("C&hannel on show:"), channel_);
+
+  threshold_ = new QLineEdit(qs(fresh.Threshold.Text));
+  threshold_->setMaximumWidth(90);
+  form->addRow(QStringLiteral("Slope &threshold:"), threshold_);
+
+  const auto degrees = [this](double value) {
+    auto* spin = new QDoubleSpinBox;
+    spin->setDecimals(3);
+    spin->setRange(0.0, 100.0);
+    spin->setSingleStep(0.1);
+    spin->setSuffix(QStringLiteral(" °C"));
+    spin->setValue(value);
+    connect(spin, &QDoubleSpinBox::valueChanged, this, &VisitsWindow::schedule);
+    return spin;
+  };
+  const series::Thresholds defaults;
+  t1_ = degrees(defaults.t1);
+  t2_ = degrees(defaults.t2);
+  auto* thresholds = new QHBoxLayout;
+  thresholds->addWidget(new QLabel(QStringLiteral("t1")));
+  thresholds->addWidget(t1_);
+  thresholds->addWidget(new QLabel(QStringLiteral("t2")));
+  thresholds->addWidget(t2_);
+  thresholds->addStretch();
+  form->addRow(QStringLiteral("&Asymmetry |Delta-T| ≥"), thresholds);
+  qobject_cast<QLabel*>(form->labelForField(thresholds))->setBuddy(t1_);
+
+  connect(lower_, &QSpinBox::valueChanged, this, &VisitsWindow::schedule);
+  connect(upper_, &QSpinBox::valueChanged, this, &VisitsWindow::schedule);
+  connect(channel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::schedule);
+  connect(threshold_, &QLineEdit::textEdited, this, &VisitsWindow::schedule);
+  return box;
+}
+
+QWidget* VisitsWindow::buildMatrix() {
+  auto* box = new QGroupBox(QStringLiteral("Every pair: row the earlier visit, column the later"));
+  measure_ = new QComboBox;
+  measure_->setObjectName(QStringLiteral("measure"));
+  for (int m = 0; m < visits::kMeasures; ++m) measure_->addItem(QString::fromUtf8(visits::measureName(m)));
+  measure_->setCurrentIndex(visits::VisitsSettings{}.measure);
+  matrixChannel_ = new QComboBox;
+  matrixChannel_->setObjectName(QStringLiteral("matrixChannel"));
+  for (int ch = 0; ch < model::kChannels; ++ch) matrixChannel_->addItem(QString::fromUtf8(visits::channelName(ch)));
+  matrixChannel_->setCurrentIndex(visits::VisitsSettings{}.channel);
+  auto* choice = new QHBoxLayout;
+  auto* measureLabel = new QLabel(QStringLiteral("&Measure:"));
+  measureLabel->setBuddy(measure_);
+  auto* channelLabel = new QLabel(QStringLiteral("Cha&nnel:"));
+  channelLabel->setBuddy(matrixChannel_);
+  choice->addWidget(measureLabel);
+  choice->addWidget(measure_, 1);
+  choice->addWidget(channelLabel);
+  choice->addWidget(matrixChannel_);
+  // Only the picture changes: the series stands.
+  connect(measure_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
+  connect(matrixChannel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
+
+  matrixView_ = new QTableView;
+  matrixView_->setObjectName(QStringLiteral("matrix"));
+  matrixView_->setModel(matrixModel_);
+  matrixView_->setItemDelegate(new HeatDelegate(matrixView_));
+  matrixView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  matrixView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  matrixView_->setTabKeyNavigation(false);
+  matrixView_->setShowGrid(false);
+  for (QHeaderView* h : {matrixView_->horizontalHeader(), matrixView_->verticalHeader()}) {
+    h->setSectionResizeMode(QHeaderView::Stretch);
+    h->setMinimumSectionSize(3);
+    h->setDefaultAlignment(Qt::AlignCenter);
+  }
+  matrixView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  matrixView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  connect(matrixView_, &QTableView::activated, this,
+          [this](const QModelIndex& index) { openPair(index.row(), index.column()); });
+  legend_ = new LegendStrip;
+
+  auto* chart = new QChart;
+  chart->setMargins(QMargins(4, 4, 4, 4));
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  trend_ = new QChartView(chart);
+  trend_->setObjectName(QStringLiteral("trend"));
+  trend_->setRenderHint(QPainter::Antialiasing);
+  trend_->setMinimumHeight(230);
+
+  auto* layout = new QVBoxLayout(box);
+  layout->addLayout(choice);
+  layout->addWidget(matrixView_, 3);
+  layout->addWidget(legend_);
+  layout->addWidget(trend_, 2);
+  return box;
+}
+
+QWidget* VisitsWindow::buildFooter() {
+  auto* footer = new QWidget;
+  status_ = new QLabel;
+  status_->setObjectName(QStringLiteral("status"));
+  status_->setWordWrap(true);
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  progress_ = new QProgressBar;
+  progress_->setFormat(QStringLiteral("%v of %m pairs"));
+  progress_->hide();
+  cancel_ = new QPushButton(QStringLiteral("&Cancel"));
+  cancel_->setObjectName(QStringLiteral("cancel"));
+  cancel_->hide();
+  connect(cancel_, &QPushButton::clicked, this, &VisitsWindow::cancel);
+  const auto button = [this](const QString& text, const char* name, auto slot) {
+    auto* b = new QPushButton(text);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, slot);
+    return b;
+  };
+  saveVisits_ = button(QStringLiteral("Save &Visit Table…"), "saveVisitTable", [this] { saveVisitTable(); });
+  savePairs_ = button(QStringLiteral("Save &Pair Table…"), "savePairTable", [this] { savePairTable(); });
+  saveReport_ = button(QStringLiteral("Save R&eport…"), "saveReport", [this] { saveReport(); });
+  print_ = button(QStringLiteral("Pr&int Report…"), "printReport", [this] { printReport(); });
+
+  auto* layout = new QHBoxLayout(footer);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(status_, 1);
+  layout->addWidget(progress_);
+  layout->addWidget(cancel_);
+  for (QPushButton* b : {saveVisits_, savePairs_, saveReport_, print_}) layout->addWidget(b);
+  return footer;
+}
+
+void VisitsWindow::setFileDialog(app::FileDialog* dialog) {
+  csvDialog_ = dialog ? dialog : &ownCsv_;
+  pdfDialog_ = dialog ? dialog : &ownPdf_;
+  listDialog_ = dialog ? dialog : &ownList_;
+}
+
+void VisitsWindow::setMessageBox(app::MessageBox* messages) { messages_ = messages ? messages : &ownBox_; }
+
+QStringList VisitsWindow::visits() const { return visitsModel_->paths(); }
+
+const series::Series* VisitsWindow::shownSeries() const { return series_.get(); }
+
+QString VisitsWindow::message() const { return status_->text(); }
+
+visits::VisitsSettings VisitsWindow::settings() const {
+  visits::VisitsSettings s;
+  s.steps.lower = lower_->value();
+  s.steps.upper = upper_->value();
+  for (int ch = 0; ch < model::kChannels; ++ch)
+    if (smooth_[ch]->isChecked()) s.steps.smooth.push_back(ch);
+  s.steps.channel = channel_->currentIndex();
+  s.steps.threshold = threshold_->text().toStdString();
+  s.thresholds = {t1_->value(), t2_->value()};
+  s.measure = measure_->currentIndex();
+  s.channel = matrixChannel_->currentIndex();
+  return s;
+}
+
+void VisitsWindow::setVisits(const QStringList& paths) {
+  visitsModel_->setPaths(paths);
+  listChanged();
+}
+
+void VisitsWindow::addVisits(const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  visitsModel_->setPaths(visitsModel_->paths() + paths);
+  listChanged();
+}
+
+void VisitsWindow::listChanged() {
+  series_.reset();
+  showSeries();
+  schedule();
+}
+
+void VisitsWindow::addWithDialog() {
+  QStringList chosen = QtFileDialog::askOpenMany(this, app::kScanFilter);
+  sortNaturally(chosen);
+  addVisits(chosen);
+}
+
+bool VisitsWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != visitsView_->viewport()) return QWidget::eventFilter(watched, event);
+  const QEvent::Type type = event->type();
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+    return QWidget::eventFilter(watched, event);
+  auto* drop = static_cast<QDropEvent*>(event);
+  QStringList files = draggedFiles(drop->mimeData());
+  // Only ever a copy: a move would let the program the files came from delete them.
+  if (files.isEmpty() || !(drop->possibleActions() & Qt::CopyAction)) {
+    drop->ignore();
+    return true;
+  }
+  drop->setDropAction(Qt::CopyAction);
+  drop->accept();
+  if (type == QEvent::Drop) {
+    sortNaturally(files);
+    QMetaObject::invokeMethod(this, [this, files] { addVisits(files); }, Qt::QueuedConnection);
+  }
+  return true;
+}
+
+void VisitsWindow::removeSelected() {
+  QList<int> rows;
+  for (const QModelIndex& i : visitsView_->selectionModel()->selectedRows()) rows << i.row();
+  if (rows.isEmpty()) return;
+  std::sort(rows.begin(), rows.end());
+  QStringList paths = visitsModel_->paths();
+  for (auto r = rows.crbegin(); r != rows.crend(); ++r) paths.removeAt(*r);
+  setVisits(paths);
+  const int next = std::min(rows.first(), static_cast<int>(paths.size()) - 1);
+  if (next >= 0) visitsView_->selectRow(next);
+}
+
+void VisitsWindow::moveSelected(int by) {
+  const QModelIndex current = visitsView_->currentIndex();
+  const int from = current.row(), to = from + by;
+  QStringList paths = visitsModel_->paths();
+  if (!current.isValid() || to < 0 || to >= paths.size()) return;
+  paths.move(from, to);
+  setVisits(paths);
+  visitsView_->selectRow(to);
+}
+
+void VisitsWindow::updateButtons() {
+  const bool selected = visitsView_->selectionModel() && visitsView_->selectionModel()->hasSelection();
+  remove_->setEnabled(selected);
+  up_->setEnabled(selected);
+  down_->setEnabled(selected);
+  saveList_->setEnabled(!visitsModel_->paths().isEmpty());
+  for (QPushButton* b : {saveVisits_, savePairs_, saveReport_, print_}) b->setEnabled(bool(series_));
+}
+
+void VisitsWindow::schedule() { changed_->start(); }
+
+void VisitsWindow::start() {
+  if (thread_) {  // the one running is out of date: stop it, then start again
+    job_->cancel = true;
+    again_ = true;
+    return;
+  }
+  series_.reset();
+  visitsModel_->setSeries(nullptr);
+  const QStringList paths = visitsModel_->paths();
+  if (paths.size() < 2) {
+    showSeries();
+    showMessage(qs(app::messages::visitsTooFew(static_cast<int>(paths.size()), 0)), paths.size() == 1);
+    emit seriesShown();
+    return;
+  }
+  job_ = std::make_shared<Job>();
+  for (const QString& p : paths) job_->paths.push_back(p.toStdString());
+  job_->settings = settings();
+  const std::shared_ptr<Job> job = job_;
+  thread_ = QThread::create([job] {
+    series::Run run;
+    run.cancel = &job->cancel;
+    run.progress = [job](std::size_t done, std::size_t total) { job->done = done, job->total = total; };
+    job->result = std::make_shared<series::Series>(
+        series::compute(job->paths, job->settings.steps, job->settings.thresholds, run));
+  });
+  connect(thread_, &QThread::finished, this, &VisitsWindow::finished);
+  showMessage(QStringLiteral("Computing %1 pairs…").arg(paths.size() * (paths.size() - 1) / 2), false);
+  progress_->setValue(0);
+  slow_->start();
+  thread_->start();
+  showSeries();
+}
+
+void VisitsWindow::finished() {
+  thread_->deleteLater();
+  thread_ = nullptr;
+  slow_->stop();
+  poll_->stop();
+  progress_->hide();
+  cancel_->hide();
+  const std::shared_ptr<Job> job = std::exchange(job_, nullptr);
+  if (std::exchange(again_, false)) {
+    start();
+    return;
+  }
+  if (job->cancel) {
+    showSeries();
+    showMessage(qs(app::messages::visitsCancelled(job->done, job->total)), true);
+  } else if (job->result->loaded() < 2) {
+    visitsModel_->setSeries(job->result);  // the rows still show why each visit failed
+    showSeries();
+    showMessage(qs(app::messages::visitsTooFew(static_cast<int>(job->paths.size()), job->result->loaded())), true);
+  } else {
+    series_ = job->result;
+    computed_ = job->settings;
+    visitsModel_->setSeries(series_);
+    showSeries();
+    const int failed = static_cast<int>(job->paths.size()) - series_->loaded();
+    QString text = QStringLiteral("%1 visits, %2 pairs compared.").arg(series_->visits.size()).arg(series_->pairs.size());
+    if (failed > 0) text += QStringLiteral(" %1 could not be loaded: see the list; their pairs are crossed out.").arg(failed);
+    showMessage(text, failed > 0);
+  }
+  emit seriesShown();
+}
+
+void VisitsWindow::cancel() {
+  if (!thread_) return;
+  job_->cancel = true;
+  again_ = false;
+}
+
+void VisitsWindow::showMessage(const QString& text, bool failure) {
+  status_->setText(text);
+  status_->setStyleSheet(failure ? QStringLiteral("color: #a00018") : QString());
+}
+
+void VisitsWindow::showSeries() {
+  visitsView_->clearSpans();
+  for (const int row : visitsModel_->failedRows()) visitsView_->setSpan(row, VisitsModel::Points, 1, VisitsModel::Columns - VisitsModel::Points);
+  const int measure = measure_->currentIndex(), channel = matrixChannel_->currentIndex();
+  matrixModel_->show(series_, measure, channel);
+  legend_->setScale(matrixModel_->scale());
+  showTrend();
+  updateButtons();
+}
+
+void VisitsWindow::showTrend() {
+  QChart* chart = trend_->chart();
+  chart->removeAllSeries();
+  for (QAbstractAxis* axis : chart->axes()) {
+    chart->removeAxis(axis);
+    delete axis;
+  }
+  const int measure = measure_->currentIndex(), channel = matrixChannel_->currentIndex();
+  chart->setTitle(QStringLiteral("%1, %2").arg(QString::fromUtf8(visits::measureName(measure)),
+                                              QString::fromUtf8(visits::channelName(channel))));
+  if (!series_) return;
+  const std::vector<visits::TrendPoint> trend = visits::trendOf(*series_, measure, channel);
+  auto* xAxis = new QValueAxis;
+  xAxis->setTitleText(QStringLiteral("visit"));
+  xAxis->setLabelFormat(QStringLiteral("%d"));
+  xAxis->setRange(1, std::max<double>(2, static_cast<double>(trend.size())));
+  xAxis->setTickType(QValueAxis::TicksDynamic);
+  xAxis->setTickAnchor(1);
+  xAxis->setTickInterval(std::max(1.0, std::ceil(static_cast<double>(trend.size()) / 10.0)));
+  auto* yAxis = new QValueAxis;
+  yAxis->setTitleText(QString::fromUtf8(visits::measureName(measure)));
+  auto* counts = new QValueAxis;
+  counts->setTitleText(QStringLiteral("points"));
+  counts->setLabelFormat(QStringLiteral("%d"));
+  chart->addAxis(xAxis, Qt::AlignBottom);
+  chart->addAxis(yAxis, Qt::AlignLeft);
+  chart->addAxis(counts, Qt::AlignRight);
+
+  double lo = 0, hi = 0, most = 1;
+  bool any = false;
+  struct Line {
+    QString name;
+    std::uint32_t colour;
+    bool isCount;
+    std::function<std::optional<double>(const visits::TrendPoint&)> value;
+  };
+  const Line lines[] = {
+      {QStringLiteral("against the visit before"), visits::kPreviousColour, false, [](auto& t) { return t.previous; }},
+      {QStringLiteral("against visit 1"), visits::kBaselineColour, false, [](auto& t) { return t.baseline; }},
+      {QStringLiteral("points ≥ t1"), visits::kReachT1Colour, true,
+       [](auto& t) { return t.reachT1 ? std::optional<double>(*t.reachT1) : std::nullopt; }},
+      {QStringLiteral("points ≥ t2"), visits::kReachT2Colour, true,
+       [](auto& t) { return t.reachT2 ? std::optional<double>(*t.reachT2) : std::nullopt; }}};
+  for (const Line& l : lines) {
+    auto* line = new QLineSeries;
+    line->setName(l.name);
+    QPen pen(rgb(l.colour), l.isCount ? 1.5 : 2.0);
+    if (l.isCount) pen.setStyle(Qt::DashLine);
+    line->setPen(pen);
+    line->setPointsVisible(!l.isCount);
+    for (std::size_t v = 0; v < trend.size(); ++v) {
+      const std::optional<double> y = l.value(trend[v]);
+      if (!y) continue;
+      line->append(static_cast<double>(v + 1), *y);
+      if (l.isCount) {
+        most = std::max(most, *y);
+      } else {
+        lo = any ? std::min(lo, *y) : *y, hi = any ? std::max(hi, *y) : *y;
+        any = true;
+      }
+    }
+    chart->addSeries(line);
+    line->attachAxis(xAxis);
+    line->attachAxis(l.isCount ? counts : yAxis);
+  }
+  if (hi - lo < 1e-12) lo -= 0.5, hi += 0.5;
+  yAxis->setRange(lo - (hi - lo) * 0.06, hi + (hi - lo) * 0.06);
+  counts->setRange(0, most * 1.06);
+}
+
+void VisitsWindow::openPair(int earlier, int later) {
+  if (!main_ || !series_ || earlier < 0 || earlier >= later || later >= static_cast<int>(series_->visits.size())) return;
+  batch::Comparison c;
+  c.scan1 = series_->visits[static_cast<std::size_t>(earlier)].path;
+  c.scan2 = series_->visits[static_cast<std::size_t>(later)].path;
+  main_->openComparison(batch::actionsOf(c, computed_.steps));
+  main_->raise();
+  main_->activateWindow();
+}
+
+bool VisitsWindow::saveText(const std::string& what, const std::string& filter, const std::string& name,
+                            const std::string& bytes, app::FileDialog& dialog) {
+  const std::string path = dialog.ask(app::DialogKind::Save, filter, name);
+  if (path.empty()) return false;
+  const output::Saved saved = output::saveFile(path, bytes);
+  if (!saved.ok()) messages_->show(app::messages::cannotWrite(what, path, saved.reason), app::kErrorTitle);
+  return saved.ok();
+}
+
+void VisitsWindow::saveVisitTable() {
+  if (series_) saveText("visit table", kCsvFilter, "visits.csv", series::visitTable(*series_), *csvDialog_);
+}
+
+void VisitsWindow::savePairTable() {
+  if (series_) saveText("pair table", kCsvFilter, "pairs.csv", series::pairTable(*series_), *csvDialog_);
+}
+
+void VisitsWindow::saveReport() {
+  if (!series_) return;
+  visits::VisitsSettings s = computed_;
+  s.measure = measure_->currentIndex(), s.channel = matrixChannel_->currentIndex();
+  const std::string path = pdfDialog_->ask(app::DialogKind::Save, kPdfFilter, "visits_report.pdf");
+  if (path.empty()) return;
+  const output::Saved saved = visits::saveVisitsReportPdf(*series_, s, path);
+  if (!saved.ok()) messages_->show(app::messages::cannotWrite("report", path, saved.reason), app::kErrorTitle);
+}
+
+void VisitsWindow::printReport() {
+  if (!series_) return;
+  QPrinter printer;
+  printer.setPageSize(picture::localPageSize());
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  printReport(printer);
+}
+
+void VisitsWindow::printReport(QPrinter& printer) {
+  if (!series_) return;
+  visits::VisitsSettings s = computed_;
+  s.measure = measure_->currentIndex(), s.channel = matrixChannel_->currentIndex();
+  printer.setFullPage(true);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    messages_->show(app::messages::cannotWrite("report", name.toStdString(), "the printer did not start"),
+                    app::kErrorTitle);
+    return;
+  }
+  visits::paintVisitsReport(painter, QRect(0, 0, printer.width(), printer.height()), printer.resolution(), *series_, s,
+                            app::localDateTime(), [&printer] { printer.newPage(); });
+}
+
+void VisitsWindow::openList() {
+  const std::string path = listDialog_->ask(app::DialogKind::Open, kListFilter, "visits.txt");
+  if (path.empty()) return;
+  QFile file(qs(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    messages_->show(app::messages::cannotReadList(path, file.errorString().toStdString()), app::kErrorTitle);
+    return;
+  }
+  const std::string text = file.readAll().toStdString();
+  QStringList paths;
+  for (const std::string& p : series::readVisitList(text, QFileInfo(qs(path)).absolutePath().toStdString()))
+    paths << qs(p);
+  setVisits(paths);
+}
+
+void VisitsWindow::saveList() {
+  const std::string path = listDialog_->ask(app::DialogKind::Save, kListFilter, "visits.txt");
+  if (path.empty()) return;
+  std::vector<std::string> paths;
+  for (const QString& p : visitsModel_->paths()) paths.push_back(QFileInfo(p).absoluteFilePath().toStdString());
+  const std::string text = series::visitListText(paths, QFileInfo(qs(path)).absolutePath().toStdString());
+  const output::Saved saved = output::saveFile(path, text);
+  if (!saved.ok()) messages_->show(app::messages::cannotWrite("list of visits", path, saved.reason), app::kErrorTitle);
+}
+
+}  // namespace varnel::qt

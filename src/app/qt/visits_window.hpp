@@ -1,0 +1,145 @@
+#pragma once
+// The Visits window: a patient's scans in visit order, the steps of a
+// comparison, and the series they give, as a matrix of every pair and a
+// trend over the visits; the tables and the visits report saved or printed.
+// Any change to the list or the steps computes the series again on a
+// thread of its own: the window stays responsive, a progress bar shows once
+// a computation has taken 100 ms, and it can be cancelled. A double click on
+// a pair opens it in the main window, the earlier visit as File 1.
+#include <QStringList>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+
+#include "app/qt/dialogs.hpp"
+#include "series/series.hpp"
+#include "visits/visits_report.hpp"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class QThread;
+class QTimer;
+class QChartView;
+
+namespace varnel::qt {
+
+class MainWindow;
+class VisitsModel;
+class MatrixModel;
+class LegendStrip;
+
+class VisitsWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `main` opens the pairs; none: double clicks open nothing.
+  explicit VisitsWindow(MainWindow* main, QWidget* parent = nullptr);
+  ~VisitsWindow() override;
+
+  // The list of visits: replaced, or added to at its end in the order given.
+  void setVisits(const QStringList& paths);
+  void addVisits(const QStringList& paths);
+  QStringList visits() const;
+
+  // The series on show; none while one computes, after a cancel, or when
+  // fewer than two visits could be loaded.
+  const series::Series* shownSeries() const;
+  bool busy() const { return thread_ != nullptr; }
+  visits::VisitsSettings settings() const;
+  // What the line under the tables says now.
+  QString message() const;
+
+  // Where saves ask and failures are told; Qt's own until set.
+  void setFileDialog(app::FileDialog* dialog);
+  void setMessageBox(app::MessageBox* messages);
+
+  // The window's actions, as its buttons run them.
+  void addWithDialog();
+  void openList();
+  void saveList();
+  void saveVisitTable();
+  void savePairTable();
+  void saveReport();
+  void printReport();
+  void printReport(QPrinter& printer);
+  void cancel();
+  // Opens pair (earlier, later) in the main window with the steps applied.
+  void openPair(int earlier, int later);
+
+  QTableView* visitsView() const { return visitsView_; }
+  QTableView* matrixView() const { return matrixView_; }
+  QComboBox* measureBox() const { return measure_; }
+  QComboBox* channelBox() const { return matrixChannel_; }
+  QChartView* trendView() const { return trend_; }
+  QProgressBar* progressBar() const { return progress_; }
+
+ signals:
+  // A computation ended: its series shown, or cancelled, or refused.
+  void seriesShown();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Job;
+
+  QWidget* buildVisits();
+  QWidget* buildSteps();
+  QWidget* buildMatrix();
+  QWidget* buildFooter();
+  void listChanged();
+  void schedule();
+  void start();
+  void finished();
+  void showSeries();
+  void showTrend();
+  void showMessage(const QString& text, bool failure);
+  void moveSelected(int by);
+  void removeSelected();
+  void updateButtons();
+  bool saveText(const std::string& what, const std::string& filter, const std::string& name, const std::string& bytes,
+                app::FileDialog& dialog);
+
+  MainWindow* main_;
+  VisitsModel* visitsModel_;
+  MatrixModel* matrixModel_;
+  QTableView* visitsView_ = nullptr;
+  QTableView* matrixView_ = nullptr;
+  LegendStrip* legend_ = nullptr;
+  QChartView* trend_ = nullptr;
+  QSpinBox *lower_ = nullptr, *upper_ = nullptr;
+  QComboBox* channel_ = nullptr;
+  QCheckBox* smooth_[3] = {};
+  QLineEdit* threshold_ = nullptr;
+  QDoubleSpinBox *t1_ = nullptr, *t2_ = nullptr;
+  QComboBox *measure_ = nullptr, *matrixChannel_ = nullptr;
+  QLabel* status_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QPushButton *remove_ = nullptr, *up_ = nullptr, *down_ = nullptr, *saveList_ = nullptr;
+  QPushButton *saveVisits_ = nullptr, *savePairs_ = nullptr, *saveReport_ = nullptr, *print_ = nullptr;
+
+  QTimer* changed_;   // coalesces a burst of changes into one computation
+  QTimer* slow_;      // shows the progress bar once a computation takes long
+  QTimer* poll_;      // moves the bar while it shows
+  QThread* thread_ = nullptr;
+  std::shared_ptr<Job> job_;
+  bool again_ = false;  // the inputs changed while a computation ran
+  std::shared_ptr<const series::Series> series_;
+  visits::VisitsSettings computed_;  // what series_ was computed with
+
+  QtFileDialog ownCsv_{QStringLiteral("csv")}, ownPdf_{QStringLiteral("pdf")}, ownList_{QStringLiteral("txt")};
+  QtMessageBox ownBox_;
+  app::FileDialog *csvDialog_ = &ownCsv_, *pdfDialog_ = &ownPdf_, *listDialog_ = &ownList_;
+  app::MessageBox* messages_ = &ownBox_;
+};
+
+}  // namespace varnel::qt

@@ -1,0 +1,439 @@
+#include "visits/visits_report.hpp"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "app/layout.hpp"
+#include "app/report_content.hpp"
+#include "app/stand_in_dialogs.hpp"
+#include "model/number_text.hpp"
+#include "picture/report_pages.hpp"
+#include "picture/sheet.hpp"
+
+namespace varnel::visits {
+namespace {
+
+using picture::qs;
+using picture::Sheet;
+
+// Page geometry in points (1/72 inch).
+constexpr double kMargin = 40;
+constexpr double kBodyPt = 9;
+constexpr double kKeyWidth = 110;
+constexpr double kRowPt = 13;         // a visit's row, unless the list must shrink to fit
+constexpr double kHeatSide = 220;     // beside the list on a shared page
+constexpr double kHeatSideOwn = 330;  // on a page of its own
+constexpr double kTrendHeight = 190;
+constexpr double kHeadingPt = 10.5;
+
+QColor rgb(std::uint32_t c) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | c)); }
+
+double heading(Sheet& s, double x, double y, double w, const QString& t) {
+  s.font(kHeadingPt, true);
+  return y + s.text(x, y, w, t) + s.px(3);
+}
+
+// Every k-th visit is labelled, k the smallest of 1, 2, 5, 10, ... that
+// leaves `room` between labels.
+int labelStep(double cell, double room) {
+  for (int k : {1, 2, 5, 10, 20, 50, 100, 200, 500})
+    if (cell * k >= room) return k;
+  return 1000;
+}
+
+// Settings as key and value, in the order the steps are taken.
+std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, const VisitsSettings& v) {
+  const batch::Steps& st = v.steps;
+  std::vector<std::pair<QString, QString>> rows;
+  rows.emplace_back(QStringLiteral("Cut-offs"), QStringLiteral("lower %1, upper %2")
+                                                    .arg(st.lower.value_or(app::kLowerCutoffBar.min))
+                                                    .arg(st.upper.value_or(app::kUpperCutoffBar.max)));
+  QStringList smoothed;
+  for (const int ch : st.smooth) smoothed << QString::fromUtf8(channelName(ch));
+  rows.emplace_back(QStringLiteral("Smoothed"), smoothed.isEmpty() ? QStringLiteral("none") : smoothed.join(", "));
+  if (st.shift1 || st.shift2)
+    rows.emplace_back(QStringLiteral("Shifted up"),
+                      QStringLiteral("File 1 by %1, File 2 by %2").arg(st.shift1.value_or(0)).arg(st.shift2.value_or(0)));
+  rows.emplace_back(QStringLiteral("Channel on show"), QString::fromUtf8(channelName(st.channel.value_or(model::kLeft))));
+  QString threshold;
+  if (st.threshold) {
+    threshold = qs(*st.threshold);
+  } else {  // what a fresh window holds
+    app::ScriptedFileDialog none;
+    app::RecordedMessages quiet;
+    threshold = qs(app::Form(none, quiet).Threshold.Text);
+  }
+  rows.emplace_back(QStringLiteral("Slope threshold"), threshold + (st.slopes ? ", slopes drawn" : ""));
+  rows.emplace_back(QStringLiteral("Asymmetry"),
+                    QStringLiteral("points with |Delta-T| at or past t1 = %1 °C and t2 = %2 °C")
+                        .arg(qs(model::formatNumber(v.thresholds.t1)), qs(model::formatNumber(v.thresholds.t2))));
+  rows.emplace_back(QStringLiteral("Matrix and trend"),
+                    QStringLiteral("%1, %2").arg(QString::fromUtf8(measureName(v.measure)),
+                                                 QString::fromUtf8(channelName(v.channel))));
+  // One folder for all: named once, the list gives file names.
+  std::string folder;
+  bool oneFolder = !s.visits.empty();
+  for (const series::Visit& visit : s.visits) {
+    const std::string f = std::filesystem::path(visit.path).parent_path().string();
+    if (&visit == &s.visits.front()) folder = f;
+    oneFolder = oneFolder && f == folder;
+  }
+  if (oneFolder && !folder.empty()) rows.emplace_back(QStringLiteral("Folder"), qs(folder));
+  return rows;
+}
+
+bool oneFolder(const series::Series& s) {
+  for (const series::Visit& v : s.visits)
+    if (std::filesystem::path(v.path).parent_path() != std::filesystem::path(s.visits.front().path).parent_path())
+      return false;
+  return true;
+}
+
+// The list of visits and their figures from `y`, in rows `rowH` high.
+double visitList(Sheet& s, double x, double y, double w, double rowH, const series::Series& ser) {
+  QPainter& p = s.painter();
+  const char* const heads[] = {"Visit", "Scan", "Points", "Mean Delta-T", "Largest |Delta-T|", "at", "≥ t1", "≥ t2"};
+  const double fixed[] = {30, 0, 36, 72, 84, 30, 32, 32};
+  double widths[8];
+  double rest = w;
+  for (int c = 0; c < 8; ++c) rest -= s.px(fixed[c]);
+  for (int c = 0; c < 8; ++c) widths[c] = c == 1 ? rest : s.px(fixed[c]);
+  const double pt = std::min(kBodyPt, rowH * 72.0 / s.px(72) * 0.7);
+  const bool names = oneFolder(ser);
+  const auto cells = [&](const QStringList& texts, bool bold, QRgb colour) {
+    s.font(pt, bold, colour);
+    double cx = x;
+    for (int c = 0; c < texts.size() && c < 8; ++c) {
+      // A failed visit's message runs on from its point count.
+      const double cw = texts.size() < 8 && c == texts.size() - 1 ? x + w - cx : widths[c];
+      const QString t = p.fontMetrics().elidedText(texts[c], c == 1 ? Qt::ElideMiddle : Qt::ElideRight,
+                                                   static_cast<int>(cw - s.px(3)));
+      p.drawText(QRectF(cx, y, cw - s.px(3), rowH), Qt::AlignLeft | Qt::AlignVCenter, t);
+      cx += cw;
+    }
+    y += rowH;
+  };
+  QStringList head;
+  for (const char* h : heads) head << QString::fromUtf8(h);
+  cells(head, true, picture::kInk);
+  s.rule(x, x + w, y);
+  for (std::size_t i = 0; i < ser.visits.size(); ++i) {
+    const series::Visit& v = ser.visits[i];
+    const QString scan = qs(names ? fileName(v.path) : v.path);
+    if (!v.ok()) {
+      cells({QString::number(i + 1), scan, qs(v.message)}, false, 0xFFA00018);
+      continue;
+    }
+    const VisitFigures f = figuresOf(v);
+    cells({QString::number(i + 1), scan, qs(f.points), qs(f.meanDelta), qs(f.largestDelta), qs(f.largestAt),
+           qs(f.reachT1), qs(f.reachT2)},
+          false, picture::kInk);
+  }
+  s.rule(x, x + w, y);
+  return y;
+}
+
+// The matrix in a square of side `side` at (x, y), visit numbers along the
+// top and the left.
+void heatMap(Sheet& s, double x, double y, double side, const series::Series& ser, const VisitsSettings& v) {
+  QPainter& p = s.painter();
+  const int n = static_cast<int>(ser.visits.size());
+  if (n == 0) return;
+  const double label = s.px(16);
+  const double cell = (side - label) / n;
+  const Scale scale = scaleOf(ser, v.measure, v.channel);
+  const bool withText = cell >= s.px(40);
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j)
+      paintCell(p, QRectF(x + label + j * cell, y + label + i * cell, cell, cell),
+                cellAt(ser, i, j, v.measure, v.channel), scale, withText);
+  p.setPen(QPen(QColor::fromRgba(picture::kRule), s.px(0.5)));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(x + label, y + label, n * cell, n * cell));
+  const int step = labelStep(cell, s.px(9));
+  s.font(std::min(7.0, cell * 72.0 / s.px(72) * 0.8), false, picture::kQuiet);
+  for (int i = 0; i < n; i += step) {
+    const QString t = QString::number(i + 1);
+    p.drawText(QRectF(x + label + i * cell - s.px(10), y, cell + s.px(20), label - s.px(2)),
+               Qt::AlignHCenter | Qt::AlignBottom, t);
+    p.drawText(QRectF(x, y + label + i * cell - s.px(10), label - s.px(3), cell + s.px(20)),
+               Qt::AlignRight | Qt::AlignVCenter, t);
+  }
+}
+
+// A line through the values given, broken where a visit has none.
+QPainterPath polyline(const std::vector<std::optional<double>>& ys, const std::function<QPointF(int, double)>& at) {
+  QPainterPath path;
+  bool drawing = false;
+  for (std::size_t i = 0; i < ys.size(); ++i) {
+    if (!ys[i]) {
+      drawing = false;
+      continue;
+    }
+    const QPointF q = at(static_cast<int>(i), *ys[i]);
+    if (drawing)
+      path.lineTo(q);
+    else
+      path.moveTo(q);
+    drawing = true;
+  }
+  return path;
+}
+
+// The trend in the box: the measure on the left axis, the asymmetry counts
+// (dashed) on the right one, the visits along the bottom, the key below.
+void trendChart(Sheet& s, const QRectF& box, const series::Series& ser, const VisitsSettings& v) {
+  QPainter& p = s.painter();
+  const std::vector<TrendPoint> trend = trendOf(ser, v.measure, v.channel);
+  const int n = static_cast<int>(trend.size());
+  const QRectF plot = box.adjusted(s.px(48), s.px(4), -s.px(34), -s.px(34));
+
+  std::vector<std::optional<double>> previous, baseline, t1, t2;
+  double lo = 0, hi = 0, most = 1;
+  bool any = false;
+  for (const TrendPoint& t : trend) {
+    previous.push_back(t.previous), baseline.push_back(t.baseline);
+    t1.push_back(t.reachT1 ? std::optional<double>(*t.reachT1) : std::nullopt);
+    t2.push_back(t.reachT2 ? std::optional<double>(*t.reachT2) : std::nullopt);
+    for (const auto& y : {t.previous, t.baseline})
+      if (y) lo = any ? std::min(lo, *y) : *y, hi = any ? std::max(hi, *y) : *y, any = true;
+    if (t.reachT1) most = std::max(most, static_cast<double>(*t.reachT1));
+  }
+  if (hi - lo < 1e-12) lo -= 0.5, hi += 0.5;
+  const double pad = (hi - lo) * 0.06;
+  lo -= pad, hi += pad;
+  const double first = 1, lastX = std::max(2, n);
+  const auto xAt = [&](int i) { return plot.left() + (i + 1 - first) / (lastX - first) * plot.width(); };
+  const auto onLeft = [&](int i, double y) { return QPointF(xAt(i), plot.bottom() - (y - lo) / (hi - lo) * plot.height()); };
+  const auto onRight = [&](int i, double y) { return QPointF(xAt(i), plot.bottom() - y / most * plot.height()); };
+
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor::fromRgba(picture::kRule), s.px(0.5)));
+  p.drawRect(plot);
+  s.font(7, false, picture::kQuiet);
+  for (const double f : {0.0, 0.5, 1.0}) {
+    const double yv = lo + (hi - lo) * f, yy = plot.bottom() - f * plot.height();
+    p.drawText(QRectF(box.left(), yy - s.px(6), plot.left() - box.left() - s.px(3), s.px(12)),
+               Qt::AlignRight | Qt::AlignVCenter, QString::number(yv, 'g', 4));
+    const double cv = most * f;
+    p.drawText(QRectF(plot.right() + s.px(3), yy - s.px(6), s.px(30), s.px(12)), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::number(cv, 'g', 4));
+  }
+  const int step = labelStep(plot.width() / std::max(1, n - 1), s.px(14));
+  for (int i = 0; i < n; i += step)
+    p.drawText(QRectF(xAt(i) - s.px(12), plot.bottom() + s.px(2), s.px(24), s.px(10)), Qt::AlignHCenter | Qt::AlignTop,
+               QString::number(i + 1));
+  p.drawText(QRectF(plot.left(), plot.bottom() + s.px(11), plot.width(), s.px(10)), Qt::AlignHCenter | Qt::AlignTop,
+             QStringLiteral("visit"));
+
+  p.save();
+  p.setClipRect(plot.adjusted(-s.px(3), -s.px(3), s.px(3), s.px(3)));
+  struct Line {
+    const std::vector<std::optional<double>>* ys;
+    std::uint32_t colour;
+    bool counts;
+  };
+  const Line lines[] = {{&t1, kReachT1Colour, true},
+                        {&t2, kReachT2Colour, true},
+                        {&previous, kPreviousColour, false},
+                        {&baseline, kBaselineColour, false}};
+  for (const Line& l : lines) {
+    QPen pen(rgb(l.colour), s.px(l.counts ? 1.0 : 1.6));
+    if (l.counts) pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(polyline(*l.ys, l.counts ? std::function<QPointF(int, double)>(onRight) : onLeft));
+    if (l.counts) continue;
+    p.setPen(Qt::NoPen);
+    p.setBrush(rgb(l.colour));
+    for (std::size_t i = 0; i < l.ys->size(); ++i)
+      if ((*l.ys)[i]) p.drawEllipse(onLeft(static_cast<int>(i), *(*l.ys)[i]), s.px(1.8), s.px(1.8));
+  }
+  p.restore();
+
+  // The key, one row under the plot.
+  const QString keys[] = {QStringLiteral("against the visit before"), QStringLiteral("against visit 1"),
+                          QStringLiteral("points ≥ t1 (right axis)"), QStringLiteral("points ≥ t2 (right axis)")};
+  const std::uint32_t colours[] = {kPreviousColour, kBaselineColour, kReachT1Colour, kReachT2Colour};
+  double kx = plot.left();
+  const double ky = box.bottom() - s.px(6);
+  s.font(7.5);
+  for (int k = 0; k < 4; ++k) {
+    QPen pen(rgb(colours[k]), s.px(k < 2 ? 1.6 : 1.0));
+    if (k >= 2) pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.drawLine(QPointF(kx, ky), QPointF(kx + s.px(16), ky));
+    s.font(7.5);
+    const double tw = p.fontMetrics().horizontalAdvance(keys[k]);
+    p.drawText(QRectF(kx + s.px(19), ky - s.px(6), tw + s.px(2), s.px(12)), Qt::AlignLeft | Qt::AlignVCenter, keys[k]);
+    kx += s.px(19) + tw + s.px(14);
+  }
+}
+
+}  // namespace
+
+void paintCell(QPainter& p, const QRectF& box, const Cell& cell, const Scale& scale, bool withText) {
+  QColor fill = rgb(kNoValueColour), ink = Qt::black;
+  switch (cell.kind) {
+    case CellKind::Blank:
+      return;
+    case CellKind::Value: {
+      const std::uint32_t c = scaleColour(scale, cell.value);
+      fill = rgb(c);
+      ink = qGray(static_cast<QRgb>(c)) < 128 ? Qt::white : Qt::black;
+      break;
+    }
+    case CellKind::NoValue:
+      break;
+    case CellKind::Failed:
+      fill = Qt::white;
+      break;
+  }
+  p.fillRect(box, fill);
+  if (cell.kind == CellKind::Failed) {
+    const double inset = std::min(box.width(), box.height()) * 0.2;
+    p.setPen(QPen(rgb(kFailedColour), std::max(1.0, box.width() * 0.08)));
+    const QRectF x = box.adjusted(inset, inset, -inset, -inset);
+    p.drawLine(x.topLeft(), x.bottomRight());
+    p.drawLine(x.topRight(), x.bottomLeft());
+  }
+  if (!withText) return;
+  const QString text = cell.kind == CellKind::Failed ? QStringLiteral("failed") : qs(cell.text);
+  p.setPen(cell.kind == CellKind::Failed ? QColor(rgb(kFailedColour)) : ink);
+  p.drawText(box.adjusted(2, 0, -2, 0), Qt::AlignCenter,
+             p.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(box.width() - 4)));
+}
+
+void paintLegend(QPainter& p, const QRectF& box, const Scale& scale, double dpi) {
+  Sheet s(p, dpi);
+  p.save();
+  const double swatch = std::min(box.height() * 0.45, s.px(12));
+  const double barW = box.width() * 0.58;
+  const QRectF bar(box.left(), box.top(), barW, swatch);
+  s.font(7.5, false, picture::kInk);
+  if (scale.empty) {
+    p.fillRect(bar, rgb(kNoValueColour));
+    p.drawText(bar, Qt::AlignCenter, QStringLiteral("no values"));
+  } else {
+    constexpr int kSteps = 48;
+    for (int i = 0; i < kSteps; ++i) {
+      const double f = (i + 0.5) / kSteps;
+      p.fillRect(QRectF(bar.left() + bar.width() * i / kSteps, bar.top(), bar.width() / kSteps + 0.5, bar.height()),
+                 rgb(scaleColour(scale, scale.lo + (scale.hi - scale.lo) * f)));
+    }
+    const QRectF under(bar.left(), bar.bottom() + s.px(1), bar.width(), box.bottom() - bar.bottom() - s.px(1));
+    p.drawText(under, Qt::AlignLeft | Qt::AlignTop, qs(model::formatNumber(scale.lo)));
+    p.drawText(under, Qt::AlignRight | Qt::AlignTop, qs(model::formatNumber(scale.hi)));
+  }
+  double x = bar.right() + s.px(10);
+  const Scale none;
+  for (const auto& [kind, text] : {std::pair{CellKind::NoValue, "n/a"}, {CellKind::Failed, "failed"}}) {
+    const QRectF mark(x, bar.top(), swatch, swatch);
+    Cell c;
+    c.kind = kind;
+    paintCell(p, mark, c, none, false);
+    p.setPen(QPen(QColor::fromRgba(picture::kRule), 0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(mark);
+    s.font(7.5);
+    p.drawText(QRectF(mark.right() + s.px(3), mark.top(), s.px(40), mark.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromUtf8(text));
+    x = mark.right() + s.px(3) + p.fontMetrics().horizontalAdvance(QString::fromUtf8(text)) + s.px(10);
+  }
+  p.restore();
+}
+
+int paintVisitsReport(QPainter& painter, const QRect& page, double dpi, const series::Series& ser,
+                      const VisitsSettings& v, const std::string& dateTime, const std::function<void()>& newPage) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  Sheet s(painter, dpi);
+  const double left = page.left() + s.px(kMargin), right = page.left() + page.width() - s.px(kMargin);
+  const double top = page.top() + s.px(kMargin), bottom = page.top() + page.height() - s.px(kMargin);
+  const double width = right - left;
+  double y = top;
+
+  s.font(17, true);
+  y += s.text(left, y, width, QString::fromUtf8(app::kCaption));
+  s.font(kBodyPt, false, picture::kQuiet);
+  y += s.text(left, y, width, QStringLiteral("Visits report, %1").arg(qs(dateTime))) + s.px(5);
+  s.rule(left, right, y, 1.0, picture::kInk);
+  y += s.px(8);
+
+  y = heading(s, left, y, width, QStringLiteral("Settings"));
+  for (const auto& [key, value] : settingsRows(ser, v)) {
+    s.font(kBodyPt, true);
+    s.text(left, y, s.px(kKeyWidth), key);
+    s.font(kBodyPt);
+    y += std::max(s.text(left + s.px(kKeyWidth), y, width - s.px(kKeyWidth), value), s.lineHeight()) + s.px(1);
+  }
+  y += s.px(8);
+
+  y = heading(s, left, y, width, QStringLiteral("Visits"));
+  const int rows = static_cast<int>(ser.visits.size()) + 1;
+  const double rowH = std::min(s.px(kRowPt), (bottom - y) / rows);
+  y = visitList(s, left, y, width, rowH, ser) + s.px(14);
+
+  // The plots stay together: below the list when they fit, else on a page
+  // of their own, larger.
+  int pages = 1;
+  double side = s.px(kHeatSide);
+  const double plots = s.px(2 * (kHeadingPt + 6) + 10) + side + s.px(kTrendHeight);
+  if (y + plots > bottom) {
+    newPage();
+    ++pages;
+    y = top;
+    side = std::min(s.px(kHeatSideOwn), bottom - top - s.px(2 * (kHeadingPt + 6) + 10) - s.px(kTrendHeight));
+  }
+  const QString what = QStringLiteral("%1, %2").arg(QString::fromUtf8(measureName(v.measure)),
+                                                   QString::fromUtf8(channelName(v.channel)));
+  y = heading(s, left, y, width, QStringLiteral("Every pair: ") + what);
+  heatMap(s, left, y, side, ser, v);
+  const double sideX = left + side + s.px(18), sideW = right - sideX;
+  paintLegend(painter, QRectF(sideX, y + s.px(16), sideW, s.px(26)), scaleOf(ser, v.measure, v.channel), dpi);
+  s.font(8, false, picture::kQuiet);
+  s.text(sideX, y + s.px(52), sideW,
+         QStringLiteral("Row: the earlier visit, as File 1. Column: the later visit, as File 2. "
+                        "One colour scale for the whole matrix; grey: no value (n/a); crossed out: the pair "
+                        "failed (see the pair table)."));
+  y += side + s.px(10);
+
+  y = heading(s, left, y, width, QStringLiteral("Trend: ") + what);
+  trendChart(s, QRectF(left, y, width, s.px(kTrendHeight)), ser, v);
+  painter.restore();
+  return pages;
+}
+
+std::string visitsReportPdf(const series::Series& s, const VisitsSettings& settings, const std::string& dateTime,
+                            const QPageSize& pageSize) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(picture::kReportDpi);
+    writer.setPageLayout(QPageLayout(pageSize, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(QStringLiteral("%1 - visits - %2").arg(QString::fromUtf8(app::kCaption), qs(dateTime)));
+    writer.setCreator(QString::fromUtf8(app::kCaption));
+    QPainter painter;
+    if (!painter.begin(&writer)) return {};
+    paintVisitsReport(painter, QRect(0, 0, writer.width(), writer.height()), picture::kReportDpi, s, settings, dateTime,
+                      [&writer] { writer.newPage(); });
+  }
+  return bytes.toStdString();
+}
+
+output::Saved saveVisitsReportPdf(const series::Series& s, const VisitsSettings& settings, const std::string& path) {
+  const std::string pdf = visitsReportPdf(s, settings, app::localDateTime(), picture::localPageSize());
+  if (pdf.empty()) return {"the report could not be drawn"};
+  return output::saveFile(path, pdf);
+}
+
+}  // namespace varnel::visits

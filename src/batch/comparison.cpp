@@ -109,11 +109,14 @@ std::vector<Action> actionsOf(const Comparison& c, const Steps& steps) {
   return actions;
 }
 
-Outcome runComparison(const Comparison& c, const Steps& steps) {
+Outcome runComparison(const Comparison& c, const Steps& steps,
+                      const std::function<model::ScanRead(const std::string&)>& readScan,
+                      const std::function<void(const app::Form&)>& inspect) {
   Outcome o;
   app::ScriptedFileDialog dialog;
   app::RecordedMessages box;
   app::Form form(dialog, box);
+  if (readScan) form.readScan = readScan;
   for (const Action& a : actionsOf(c, steps)) {
     if (!a.answer.empty()) dialog.answers = {a.answer};
     a.run(form, dialog, box);
@@ -128,6 +131,7 @@ Outcome runComparison(const Comparison& c, const Steps& steps) {
   for (const auto& m : box.shown) o.messages.push_back(m.text);
   o.ok = o.messages.empty();
   o.results = app::resultGrid(form);
+  if (inspect) inspect(form);
   return o;
 }
 

@@ -76,8 +76,11 @@ struct Action {
 std::vector<Action> actionsOf(const Comparison& c, const Steps& steps);
 
 // Runs actionsOf() in a fresh form and stops at the first message the form
-// shows.
-Outcome runComparison(const Comparison& c, const Steps& steps);
+// shows. `readScan`, when given, reads the scans instead of the form's own
+// reader; `inspect` sees the form when the actions are done.
+Outcome runComparison(const Comparison& c, const Steps& steps,
+                      const std::function<model::ScanRead(const std::string&)>& readScan = {},
+                      const std::function<void(const app::Form&)>& inspect = {});
 
 // The path as a real dialog hands it back: absolute.
 std::string fullPath(const std::string& path);

@@ -89,6 +89,15 @@ std::string fullPath(const std::string& path);
 // whether or not it exists yet.
 bool samePath(const std::string& a, const std::string& b);
 
+// A file a run reads or writes, and what the user knows it as.
+struct Named {
+  std::string what, path;
+};
+
+// Why one of `outputs` would replace one of `inputs` or another output;
+// empty when none would. Outputs with no path are not written.
+std::string clash(const std::vector<Named>& inputs, const std::vector<Named>& outputs);
+
 // Why the comparison's outputs or the summary would replace one of its scans,
 // the list of pairs it comes from (empty: none) or each other; empty when
 // they would not.

@@ -68,7 +68,7 @@ bool Form::LoadScanFile(int Index) {
   model::clear(LoadBuf);
   const std::string name = GetFileName("Untitled.txt", DialogKind::Open);
   if (name.empty()) return false;
-  const model::ScanRead read = model::readScanFile(name);
+  const model::ScanRead read = readScan(name);
   if (!read.ok()) {
     messages_.show(messages::cannotLoad(name, read.errorLine, read.error), kErrorTitle);
     return false;

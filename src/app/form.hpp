@@ -16,6 +16,7 @@
 #include "app/messages.hpp"
 #include "chart/scaling.hpp"
 #include "chart/surface.hpp"
+#include "model/scan_file.hpp"
 #include "model/tables.hpp"
 
 namespace varnel::app {
@@ -109,6 +110,9 @@ class Form {
 
   // Runs when the user leaves the program ("&Exit").
   std::function<void()> onExit;
+  // Reads the scan file chosen for "Open File1" or "Open File2". A series of
+  // visits hands one that reads each of its files once.
+  std::function<model::ScanRead(const std::string& path)> readScan = model::readScanFile;
 
   // ---- access by control name, for views and drivers
   // The handler of a click on a button, menu item or file-name box; false

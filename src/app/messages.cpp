@@ -14,6 +14,8 @@ std::string cannotLoad(const std::string& path, int line, const std::string& why
   return "Cannot load the scan \"" + path + "\"" + where + ": " + why + ".";
 }
 
+std::string noReadings(const std::string& path) { return cannotLoad(path, 0, "it holds no readings"); }
+
 std::string cannotWrite(const std::string& what, const std::string& path, const std::string& why) {
   return "Cannot write the " + what + " \"" + path + "\": " + why + ".";
 }

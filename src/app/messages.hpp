@@ -14,6 +14,10 @@ namespace messages {
 // lies with the file as a whole.
 std::string cannotLoad(const std::string& path, int line, const std::string& why);
 
+// A scan file that holds no reading at all: the window opens it, but a
+// series has nothing to compare in it.
+std::string noReadings(const std::string& path);
+
 // A file that cannot be written. `what`: "results file", "export file",
 // "chart image", "summary", ...
 std::string cannotWrite(const std::string& what, const std::string& path, const std::string& why);

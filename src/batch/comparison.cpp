@@ -9,32 +9,8 @@
 #include "app/stand_in_dialogs.hpp"
 
 namespace varnel::batch {
-namespace {
 
 namespace fs = std::filesystem;
-
-struct Named {
-  const char* what;
-  std::string path;
-};
-
-// An output that would replace a scan or another output loses the user's
-// data without a word; refuse it before anything runs.
-std::string clash(const std::vector<Named>& inputs, const std::vector<Named>& outputs) {
-  for (std::size_t i = 0; i < outputs.size(); ++i) {
-    if (outputs[i].path.empty()) continue;
-    for (const Named& in : inputs)
-      if (samePath(outputs[i].path, in.path))
-        return std::string("The ") + outputs[i].what + " \"" + outputs[i].path + "\" would replace " + in.what + ".";
-    for (std::size_t j = 0; j < i; ++j)
-      if (!outputs[j].path.empty() && samePath(outputs[i].path, outputs[j].path))
-        return std::string("The ") + outputs[i].what + " and the " + outputs[j].what + " are the same file \"" +
-               outputs[i].path + "\".";
-  }
-  return {};
-}
-
-}  // namespace
 
 std::string fullPath(const std::string& path) {
   std::error_code ec;
@@ -51,6 +27,22 @@ bool samePath(const std::string& a, const std::string& b) {
     return e ? fs::path(fullPath(p)).lexically_normal() : r;
   };
   return resolved(a) == resolved(b);
+}
+
+std::string clash(const std::vector<Named>& inputs, const std::vector<Named>& outputs) {
+  // An output that would replace a scan or another output loses the user's
+  // data without a word; refuse it before anything runs.
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    if (outputs[i].path.empty()) continue;
+    for (const Named& in : inputs)
+      if (samePath(outputs[i].path, in.path))
+        return "The " + outputs[i].what + " \"" + outputs[i].path + "\" would replace " + in.what + ".";
+    for (std::size_t j = 0; j < i; ++j)
+      if (!outputs[j].path.empty() && samePath(outputs[i].path, outputs[j].path))
+        return "The " + outputs[i].what + " and the " + outputs[j].what + " are the same file \"" + outputs[i].path +
+               "\".";
+  }
+  return {};
 }
 
 std::string clash(const Comparison& c, const std::string& summary, const std::string& pairsList) {
@@ -109,11 +101,14 @@ std::vector<Action> actionsOf(const Comparison& c, const Steps& steps) {
   return actions;
 }
 
-Outcome runComparison(const Comparison& c, const Steps& steps) {
+Outcome runComparison(const Comparison& c, const Steps& steps,
+                      const std::function<model::ScanRead(const std::string&)>& readScan,
+                      const std::function<void(const app::Form&)>& inspect) {
   Outcome o;
   app::ScriptedFileDialog dialog;
   app::RecordedMessages box;
   app::Form form(dialog, box);
+  if (readScan) form.readScan = readScan;
   for (const Action& a : actionsOf(c, steps)) {
     if (!a.answer.empty()) dialog.answers = {a.answer};
     a.run(form, dialog, box);
@@ -128,6 +123,7 @@ Outcome runComparison(const Comparison& c, const Steps& steps) {
   for (const auto& m : box.shown) o.messages.push_back(m.text);
   o.ok = o.messages.empty();
   o.results = app::resultGrid(form);
+  if (inspect) inspect(form);
   return o;
 }
 

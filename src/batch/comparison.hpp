@@ -76,8 +76,11 @@ struct Action {
 std::vector<Action> actionsOf(const Comparison& c, const Steps& steps);
 
 // Runs actionsOf() in a fresh form and stops at the first message the form
-// shows.
-Outcome runComparison(const Comparison& c, const Steps& steps);
+// shows. `readScan`, when given, reads the scans instead of the form's own
+// reader; `inspect` sees the form when the actions are done.
+Outcome runComparison(const Comparison& c, const Steps& steps,
+                      const std::function<model::ScanRead(const std::string&)>& readScan = {},
+                      const std::function<void(const app::Form&)>& inspect = {});
 
 // The path as a real dialog hands it back: absolute.
 std::string fullPath(const std::string& path);
@@ -85,6 +88,15 @@ std::string fullPath(const std::string& path);
 // Two spellings of one file ("x", "./x", a path through a symbolic link),
 // whether or not it exists yet.
 bool samePath(const std::string& a, const std::string& b);
+
+// A file a run reads or writes, and what the user knows it as.
+struct Named {
+  std::string what, path;
+};
+
+// Why one of `outputs` would replace one of `inputs` or another output;
+// empty when none would. Outputs with no path are not written.
+std::string clash(const std::vector<Named>& inputs, const std::vector<Named>& outputs);
 
 // Why the comparison's outputs or the summary would replace one of its scans,
 // the list of pairs it comes from (empty: none) or each other; empty when

@@ -13,8 +13,9 @@ namespace {
 
 // What an option's value must be.
 enum class Kind { Flag, Whole, Channel, Decimal, Path, Outputs };
-// Which run an option goes with: any, one comparison only, or --pairs only.
-enum class Scope { Any, Single, Pairs };
+// Which run an option goes with: any, one comparison only, --pairs only,
+// --pairs or --visits, or --visits only.
+enum class Scope { Any, Single, Pairs, Many, Visits };
 
 struct Range {
   int lo = 0, hi = 0, start = 0;
@@ -72,6 +73,30 @@ constexpr Option kOptions[] = {
      Scope::Single, "One comparison: write the chart as a 287 x 500 PNG image."},
     {"report", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.report = v.text; },
      Scope::Single, "One comparison: write the comparison report, one PDF page."},
+    {"visits", nullptr, Kind::Flag, kNoRange, [](Options& o, const Value&) { o.visits = true; }, Scope::Any,
+     "A series: every FILE is a visit of one patient, in the order given (visit 1 the baseline). Every pair of "
+     "visits is compared with the steps, the earlier visit as File 1, as FILE1 FILE2 would be; each pair adds "
+     "the mean difference (later minus earlier) of the channel on show over the points the calculations used, "
+     "with its 95 % limits of agreement (mean -/+ 1.96 standard deviations), and each visit its asymmetry over "
+     "the cut-offs: mean Delta-T, largest |Delta-T| and its point, and the points where |Delta-T| reaches each "
+     "threshold. Prints a table per visit: its figures, and the correlation and t % of the channel against the "
+     "visit before and against visit 1."},
+    {"visit-list", "LIST", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.visitList = v.text; },
+     Scope::Visits,
+     "With --visits: the visits from LIST instead, one path a line; blank lines and lines starting with # are "
+     "skipped, and relative paths are taken from LIST's own folder."},
+    {"visit-table", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.visitTable = v.text; },
+     Scope::Visits,
+     "With --visits: write one row per visit: visit, scan, points, status, message, mean delta, largest delta, "
+     "at, reach t1, reach t2."},
+    {"pair-table", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.pairTable = v.text; },
+     Scope::Visits,
+     "With --visits: write one row per pair: visit1, visit2, scan1, scan2, status, message, the fifteen results "
+     "(named as in the summary CSV), mean difference, lower limit, upper limit."},
+    {"t1", "X", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.t1 = v.text; }, Scope::Visits,
+     "With --visits: the first asymmetry threshold in °C (default 0.3)."},
+    {"t2", "X", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.t2 = v.text; }, Scope::Visits,
+     "With --visits: the second asymmetry threshold in °C (default 0.6)."},
     {"summary", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.summary = v.text; }, Scope::Any,
      "Write the summary CSV (see below) to PATH: one row for one comparison, which writes none without it; with "
      "--pairs, one row per pair, on standard output without it."},
@@ -83,9 +108,9 @@ constexpr Option kOptions[] = {
      "the current folder. A failed pair does not stop the others."},
     {"outputs", "LIST", Kind::Outputs, kNoRange, [](Options& o, const Value& v) { o.outputs = v.outputs; },
      Scope::Pairs, "With --pairs: the files each pair writes, a comma-separated list of\n{items}(default: {defaults})."},
-    {"jobs", "N", Kind::Whole, kJobs, [](Options& o, const Value& v) { o.jobs = v.number; }, Scope::Pairs,
-     "With --pairs: run up to N comparisons at once, {range} (default: one per processor core); rows and messages "
-     "still come in the order of LIST.csv."},
+    {"jobs", "N", Kind::Whole, kJobs, [](Options& o, const Value& v) { o.jobs = v.number; }, Scope::Many,
+     "With --pairs or --visits: run up to N comparisons at once, {range} (default: one per processor core); rows "
+     "and messages still come in the order of the list."},
 };
 
 // A whole number from lo to hi, the whole text and nothing else.
@@ -243,26 +268,43 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
       if (opt->scope == scope) return opt;
     return nullptr;
   };
-  const QStringList positional = parser.positionalArguments();
-  if (!o.pairs.empty()) {
-    if (!positional.empty()) return {o, "--pairs takes the scans from its list, not from the command line"};
-    if (givenAny(Scope::Single))
-      return {o, "with --pairs, the files written are named by each pair's stem: use --outputs"};
+  std::vector<std::string> positional;
+  for (const QString& a : parser.positionalArguments()) positional.push_back(a.toStdString());
+  const auto refuse = [&](Scope scope, const std::string& why) -> std::string {
+    const Option* opt = givenAny(scope);
+    return opt ? dashed(opt->name) + why : "";
+  };
+  std::string why;
+  if (o.visits) {
+    if (!o.pairs.empty()) return {o, "--visits and --pairs do not go together"};
+    why = refuse(Scope::Single, " goes with FILE1 FILE2; with --visits, name the tables with --visit-table and --pair-table");
+    if (why.empty()) why = refuse(Scope::Pairs, " goes with --pairs");
+    if (why.empty() && !o.summary.empty()) why = "--summary goes with FILE1 FILE2 or --pairs";
+    if (why.empty() && !o.visitList.empty() && !positional.empty())
+      why = "--visits takes its scans from the command line or from --visit-list, not both";
+    if (why.empty() && o.visitList.empty() && positional.empty()) why = "--visits needs the scan files of the visits";
+    o.visitFiles = positional;
+  } else if (!o.pairs.empty()) {
+    why = refuse(Scope::Visits, " goes with --visits");
+    if (why.empty() && !positional.empty()) why = "--pairs takes the scans from its list, not from the command line";
+    if (why.empty() && givenAny(Scope::Single))
+      why = "with --pairs, the files written are named by each pair's stem: use --outputs";
   } else {
-    if (const Option* opt = givenAny(Scope::Pairs)) {
-      std::string why = dashed(opt->name) + " goes with --pairs";
+    why = refuse(Scope::Visits, " goes with --visits");
+    if (why.empty()) why = refuse(Scope::Many, " goes with --pairs or --visits");
+    if (const Option* opt = givenAny(Scope::Pairs); why.empty() && opt) {
+      why = dashed(opt->name) + " goes with --pairs";
       if (opt->kind == Kind::Outputs) {
         std::string singles;
         for (const Option& s : kOptions)
           if (s.scope == Scope::Single) singles += (singles.empty() ? "" : ", ") + dashed(s.name);
         why += "; name the files with " + singles;
       }
-      return {o, why};
     }
-    if (positional.size() != 2) return {o, "two scan files are needed, FILE1 and FILE2"};
-    o.single.scan1 = positional[0].toStdString();
-    o.single.scan2 = positional[1].toStdString();
+    if (why.empty() && positional.size() != 2) why = "two scan files are needed, FILE1 and FILE2";
+    if (why.empty()) o.single.scan1 = positional[0], o.single.scan2 = positional[1];
   }
+  if (!why.empty()) return {o, why};
   return p;
 }
 
@@ -294,7 +336,8 @@ drawing of each channel left; after moving the cut-offs, --channel (or
   std::string text = parser.helpText().toStdString();
   // Qt names the program as it was started; the usage names both ways in.
   text.replace(0, text.find('\n'),
-               "Usage: varnel-batch [OPTION]... FILE1 FILE2\n       varnel-batch --pairs LIST.csv [OPTION]...");
+               "Usage: varnel-batch [OPTION]... FILE1 FILE2\n       varnel-batch --pairs LIST.csv [OPTION]...\n"
+               "       varnel-batch --visits [OPTION]... FILE FILE FILE...");
   return text + R"help(
 The summary CSV has a header line, then one row per comparison: line (of
 LIST.csv; 0 for FILE1 FILE2), scan1, scan2, stem, status (ok or failed),
@@ -310,8 +353,8 @@ error, an output that cannot be written), the message the window would show is
 printed on standard error, and the comparison stops: what it had not written
 yet stays unwritten.
 
-Exit status: 0 when every comparison succeeded, 1 when one failed, 2 for a bad
-command line.
+Exit status: 0 when every comparison succeeded, 1 when one failed (or a series
+has fewer than two visits that can be loaded), 2 for a bad command line.
 )help";
 }
 

@@ -19,6 +19,13 @@ struct Options {
   PairOutputs outputs;
   std::string summary;  // summary CSV; empty: standard output with --pairs, none without
   int jobs = 0;         // comparisons run at once with --pairs; 0: as many as the machine has cores
+  // A series of visits: the scans in visit order, from the command line or
+  // from a list; the tables written (empty: not written); the asymmetry
+  // thresholds as typed (none: the defaults).
+  bool visits = false;
+  std::vector<std::string> visitFiles;
+  std::string visitList, visitTable, pairTable;
+  std::optional<std::string> t1, t2;
   bool help = false;
 };
 

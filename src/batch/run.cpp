@@ -1,18 +1,25 @@
-// The run: the command line, then one comparison or a list of them side by side.
+// The run: the command line, then one comparison, a list of them side by
+// side, or a series of visits.
 #include "batch/run.hpp"
+
+#include <unistd.h>
 
 #include <QThreadPool>
 #include <QtConcurrent>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <ostream>
+#include <iostream>
+#include <mutex>
 #include <sstream>
 
 #include "app/messages.hpp"
 #include "batch/options.hpp"
 #include "batch/pairs_list.hpp"
 #include "batch/summary.hpp"
+#include "model/decimal.hpp"
 #include "output/save_file.hpp"
+#include "series/series.hpp"
 
 namespace varnel::batch {
 namespace {
@@ -27,11 +34,54 @@ void printMessages(std::ostream& err, const std::string& where, const Outcome& o
   for (const std::string& m : o.messages) printError(err, where, m);
 }
 
-bool saveSummary(const std::string& path, const std::string& text, std::ostream& err) {
+bool save(const std::string& what, const std::string& path, const std::string& text, std::ostream& err) {
   const output::Saved s = output::saveFile(path, text);
-  if (!s.ok()) printError(err, "", app::messages::cannotWrite("summary", path, s.reason));
+  if (!s.ok()) printError(err, "", app::messages::cannotWrite(what, path, s.reason));
   return s.ok();
 }
+
+bool saveSummary(const std::string& path, const std::string& text, std::ostream& err) {
+  return save("summary", path, text, err);
+}
+
+std::optional<std::string> readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  if (in) text << in.rdbuf();
+  if (!in || in.bad()) return std::nullopt;
+  return text.str();
+}
+
+// "DONE of ALL pairs" on standard error while a run that has taken more than
+// a second goes on, when standard error is a terminal; nothing otherwise.
+class Progress {
+ public:
+  using Clock = std::chrono::steady_clock;
+  Progress(std::ostream& err, std::size_t total)
+      : err_(err), total_(total), shown_(&err == &std::cerr && isatty(STDERR_FILENO) != 0) {}
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+  ~Progress() {
+    if (drawn_) err_ << '\r' << std::string(40, ' ') << '\r' << std::flush;
+  }
+  // From any thread.
+  void update(std::size_t done) {
+    if (!shown_) return;
+    const std::unique_lock<std::mutex> lock(m_, std::try_to_lock);
+    const Clock::time_point now = Clock::now();
+    if (!lock || now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    drawn_ = true;
+    err_ << '\r' << done << " of " << total_ << " pairs" << std::flush;
+  }
+
+ private:
+  std::ostream& err_;
+  std::size_t total_;
+  bool shown_, drawn_ = false;
+  std::mutex m_;
+  Clock::time_point start_ = Clock::now(), last_;
+};
 
 int runSingle(const Options& o, std::ostream& out, std::ostream& err) {
   const Comparison& c = o.single;
@@ -47,10 +97,8 @@ int runSingle(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
-  std::ifstream in(o.pairs, std::ios::binary);
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  if (!in || in.bad()) {
+  const std::optional<std::string> text = readText(o.pairs);
+  if (!text) {
     printError(err, "", "Cannot read the list of pairs \"" + o.pairs + "\".");
     return 1;
   }
@@ -76,7 +124,7 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
     Outcome outcome;
   };
   std::vector<Pair> pairs;
-  for (const PairLine& line : readPairLines(text.str())) {
+  for (const PairLine& line : readPairLines(*text)) {
     Pair& p = pairs.emplace_back(Pair{listedPair(line, o.outputs), {}});
     if (p.listed.error.empty()) p.listed.error = clash(p.listed.c, o.summary, o.pairs);
     if (!p.listed.error.empty()) p.outcome.messages.push_back(p.listed.error);
@@ -96,8 +144,10 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
   std::string summary = summaryHeader();
   if (toStdout) out << summary << std::flush;
   bool allOk = true;
+  Progress progress(err, pairs.size());
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const Outcome outcome = outcomes.resultAt(static_cast<int>(i));
+    progress.update(i + 1);
     const ListedPair& p = pairs[i].listed;
     printMessages(err, o.pairs + ":" + std::to_string(p.line) + ": ", outcome);
     allOk = allOk && outcome.ok;
@@ -108,6 +158,60 @@ int runPairs(const Options& o, std::ostream& out, std::ostream& err) {
       summary += row;
   }
   if (!toStdout && !saveSummary(o.summary, summary, err)) return 1;
+  return allOk ? 0 : 1;
+}
+
+int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> paths = o.visitFiles;
+  std::vector<Named> inputs;
+  if (!o.visitList.empty()) {
+    const std::optional<std::string> text = readText(o.visitList);
+    if (!text) {
+      printError(err, "", "Cannot read the list of visits \"" + o.visitList + "\".");
+      return 1;
+    }
+    paths = series::readVisitList(*text, fs::path(fullPath(o.visitList)).parent_path().string());
+    inputs.push_back({"the list of visits", o.visitList});
+  }
+  for (std::size_t i = 0; i < paths.size(); ++i) inputs.push_back({"visit " + std::to_string(i + 1), paths[i]});
+  if (const std::string why = clash(inputs, {{"visit table", o.visitTable}, {"pair table", o.pairTable}});
+      !why.empty()) {
+    printError(err, "", why);
+    return 1;
+  }
+
+  series::Thresholds t;
+  if (o.t1) t.t1 = *model::readDecimal(*o.t1);
+  if (o.t2) t.t2 = *model::readDecimal(*o.t2);
+  series::Series s;
+  if (paths.size() >= 2) {
+    Progress progress(err, paths.size() * (paths.size() - 1) / 2);
+    series::Run run;
+    run.jobs = o.jobs;
+    run.progress = [&progress](std::size_t done, std::size_t) { progress.update(done); };
+    s = series::compute(paths, o.steps, t, run);
+  }
+  bool allOk = true;
+  for (std::size_t i = 0; i < s.visits.size(); ++i)
+    if (!s.visits[i].ok()) {
+      printError(err, "visit " + std::to_string(i + 1) + ": ", s.visits[i].message);
+      allOk = false;
+    }
+  if (s.loaded() < 2) {
+    printError(err, "",
+               "A series needs at least two visits that can be loaded; " + std::to_string(s.loaded()) + " of " +
+                   std::to_string(paths.size()) + " can.");
+    return 1;
+  }
+  for (const series::Pair& p : s.pairs) {
+    allOk = allOk && p.outcome.ok;
+    if (s.visits[static_cast<std::size_t>(p.earlier)].ok() && s.visits[static_cast<std::size_t>(p.later)].ok())
+      printMessages(err, "visits " + std::to_string(p.earlier + 1) + "," + std::to_string(p.later + 1) + ": ",
+                    p.outcome);
+  }
+  out << series::printedTable(s, o.steps.channel.value_or(model::kLeft));
+  if (!o.visitTable.empty() && !save("visit table", o.visitTable, series::visitTable(s), err)) return 1;
+  if (!o.pairTable.empty() && !save("pair table", o.pairTable, series::pairTable(s), err)) return 1;
   return allOk ? 0 : 1;
 }
 
@@ -124,6 +228,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << helpText();
     return 0;
   }
+  if (o.visits) return runVisits(o, out, err);
   return o.pairs.empty() ? runSingle(o, out, err) : runPairs(o, out, err);
 }
 

@@ -81,6 +81,14 @@ Series compute(const std::vector<std::string>& paths, const batch::Steps& steps,
 Asymmetry asymmetry(const model::Table& scan, int lastPoint, int lo, int hi, const Thresholds& t);
 std::optional<Agreement> agreement(const model::Table& earlier, const model::Table& later, int channel, int lo, int hi);
 
+// A list of visits as --visit-list reads it and the Visits window keeps it:
+// one path a line (LF or CR LF); blank lines and lines starting with # are
+// skipped; a relative path is taken from `folder`, the list's own.
+std::vector<std::string> readVisitList(const std::string& text, const std::string& folder);
+// The paths one a line, those inside `folder` relative to it, so that a
+// patient's folder can move with its list.
+std::string visitListText(const std::vector<std::string>& paths, const std::string& folder);
+
 // The tables varnel-batch --visits writes and prints; numbers in the
 // window's format (model::formatNumber), "n/a" where there is none.
 std::string visitTable(const Series& s);  // CSV, one row per visit

@@ -27,7 +27,7 @@ using picture::Sheet;
 constexpr double kMargin = 40;
 constexpr double kBodyPt = 9;
 constexpr double kKeyWidth = 110;
-constexpr double kRowPt = 13;         // a visit's row, unless the list must shrink to fit
+constexpr double kRowPt = 11;         // a visit's row, unless the list must shrink to fit
 constexpr double kHeatSide = 220;     // beside the list on a shared page
 constexpr double kHeatSideOwn = 330;  // on a page of its own
 constexpr double kTrendHeight = 190;
@@ -100,12 +100,12 @@ bool oneFolder(const series::Series& s) {
 double visitList(Sheet& s, double x, double y, double w, double rowH, const series::Series& ser) {
   QPainter& p = s.painter();
   const char* const heads[] = {"Visit", "Scan", "Points", "Mean Delta-T", "Largest |Delta-T|", "at", "≥ t1", "≥ t2"};
-  const double fixed[] = {30, 0, 36, 72, 84, 30, 32, 32};
+  const double fixed[] = {26, 0, 34, 86, 86, 28, 28, 28};
   double widths[8];
   double rest = w;
   for (int c = 0; c < 8; ++c) rest -= s.px(fixed[c]);
   for (int c = 0; c < 8; ++c) widths[c] = c == 1 ? rest : s.px(fixed[c]);
-  const double pt = std::min(kBodyPt, rowH * 72.0 / s.px(72) * 0.7);
+  const double pt = std::min(7.5, rowH * 72.0 / s.px(72) * 0.7);
   const bool names = oneFolder(ser);
   const auto cells = [&](const QStringList& texts, bool bold, QRgb colour) {
     s.font(pt, bold, colour);
@@ -113,9 +113,15 @@ double visitList(Sheet& s, double x, double y, double w, double rowH, const seri
     for (int c = 0; c < texts.size() && c < 8; ++c) {
       // A failed visit's message runs on from its point count.
       const double cw = texts.size() < 8 && c == texts.size() - 1 ? x + w - cx : widths[c];
-      const QString t = p.fontMetrics().elidedText(texts[c], c == 1 ? Qt::ElideMiddle : Qt::ElideRight,
-                                                   static_cast<int>(cw - s.px(3)));
-      p.drawText(QRectF(cx, y, cw - s.px(3), rowH), Qt::AlignLeft | Qt::AlignVCenter, t);
+      // Figures are never cut: a long one is set smaller. Names and messages are.
+      const bool figure = c != 1 && !(texts.size() < 8 && c == texts.size() - 1);
+      const double room = cw - s.px(3), wide = p.fontMetrics().horizontalAdvance(texts[c]);
+      if (figure && wide > room) s.font(pt * room / wide, bold, colour);
+      const QString t = figure ? texts[c]
+                               : p.fontMetrics().elidedText(texts[c], c == 1 ? Qt::ElideMiddle : Qt::ElideRight,
+                                                            static_cast<int>(room));
+      p.drawText(QRectF(cx, y, room, rowH), Qt::AlignLeft | Qt::AlignVCenter, t);
+      s.font(pt, bold, colour);
       cx += cw;
     }
     y += rowH;
@@ -140,19 +146,20 @@ double visitList(Sheet& s, double x, double y, double w, double rowH, const seri
   return y;
 }
 
-// The matrix in a square of side `side` at (x, y), visit numbers along the
-// top and the left.
+// The matrix in a square of side `side` at (x, y): rows the earlier visits
+// 1..n-1, columns the later 2..n, their numbers along the top and the left.
 void heatMap(Sheet& s, double x, double y, double side, const series::Series& ser, const VisitsSettings& v) {
   QPainter& p = s.painter();
-  const int n = static_cast<int>(ser.visits.size());
-  if (n == 0) return;
+  const int n = static_cast<int>(ser.visits.size()) - 1;
+  if (n < 1) return;
   const double label = s.px(16);
   const double cell = (side - label) / n;
   const Scale scale = scaleOf(ser, v.measure, v.channel);
   const bool withText = cell >= s.px(40);
+  s.font(6.5);
   for (int i = 0; i < n; ++i)
-    for (int j = i + 1; j < n; ++j)
-      paintCell(p, QRectF(x + label + j * cell, y + label + i * cell, cell, cell),
+    for (int j = i + 1; j <= n; ++j)
+      paintCell(p, QRectF(x + label + (j - 1) * cell, y + label + i * cell, cell, cell),
                 cellAt(ser, i, j, v.measure, v.channel), scale, withText);
   p.setPen(QPen(QColor::fromRgba(picture::kRule), s.px(0.5)));
   p.setBrush(Qt::NoBrush);
@@ -160,11 +167,10 @@ void heatMap(Sheet& s, double x, double y, double side, const series::Series& se
   const int step = labelStep(cell, s.px(9));
   s.font(std::min(7.0, cell * 72.0 / s.px(72) * 0.8), false, picture::kQuiet);
   for (int i = 0; i < n; i += step) {
-    const QString t = QString::number(i + 1);
     p.drawText(QRectF(x + label + i * cell - s.px(10), y, cell + s.px(20), label - s.px(2)),
-               Qt::AlignHCenter | Qt::AlignBottom, t);
+               Qt::AlignHCenter | Qt::AlignBottom, QString::number(i + 2));
     p.drawText(QRectF(x, y + label + i * cell - s.px(10), label - s.px(3), cell + s.px(20)),
-               Qt::AlignRight | Qt::AlignVCenter, t);
+               Qt::AlignRight | Qt::AlignVCenter, QString::number(i + 1));
   }
 }
 
@@ -315,9 +321,10 @@ void paintLegend(QPainter& p, const QRectF& box, const Scale& scale, double dpi)
   Sheet s(p, dpi);
   p.save();
   const double swatch = std::min(box.height() * 0.45, s.px(12));
-  const double barW = box.width() * 0.58;
+  s.font(7);
+  const double marks = s.px(24) + swatch * 2 + p.fontMetrics().horizontalAdvance(QStringLiteral("n/a failed"));
+  const double barW = std::max(box.width() * 0.3, box.width() - marks);
   const QRectF bar(box.left(), box.top(), barW, swatch);
-  s.font(7.5, false, picture::kInk);
   if (scale.empty) {
     p.fillRect(bar, rgb(kNoValueColour));
     p.drawText(bar, Qt::AlignCenter, QStringLiteral("no values"));
@@ -342,7 +349,7 @@ void paintLegend(QPainter& p, const QRectF& box, const Scale& scale, double dpi)
     p.setPen(QPen(QColor::fromRgba(picture::kRule), 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(mark);
-    s.font(7.5);
+    s.font(7);
     p.drawText(QRectF(mark.right() + s.px(3), mark.top(), s.px(40), mark.height()), Qt::AlignLeft | Qt::AlignVCenter,
                QString::fromUtf8(text));
     x = mark.right() + s.px(3) + p.fontMetrics().horizontalAdvance(QString::fromUtf8(text)) + s.px(10);

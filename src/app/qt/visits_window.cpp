@@ -99,12 +99,12 @@ VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
   left->addWidget(buildVisits(), 1);
   left->addWidget(buildSteps());
   auto* top = new QHBoxLayout;
-  top->addLayout(left, 4);
-  top->addWidget(buildMatrix(), 5);
+  top->addLayout(left, 1);
+  top->addWidget(buildMatrix(), 1);
   auto* all = new QVBoxLayout(this);
   all->addLayout(top, 1);
   all->addWidget(buildFooter());
-  resize(1180, 760);
+  resize(1260, 760);
 
   changed_->setSingleShot(true);
   changed_->setInterval(120);
@@ -142,7 +142,7 @@ QWidget* VisitsWindow::buildVisits() {
   visitsView_->setTabKeyNavigation(false);
   visitsView_->verticalHeader()->hide();
   visitsView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Scan, QHeaderView::Stretch);
+  visitsView_->horizontalHeader()->setStretchLastSection(true);
   visitsView_->setAcceptDrops(true);
   visitsView_->viewport()->setAcceptDrops(true);
   visitsView_->viewport()->installEventFilter(this);
@@ -229,7 +229,7 @@ QWidget* VisitsWindow::buildSteps() {
   thresholds->addWidget(new QLabel(QStringLiteral("t2")));
   thresholds->addWidget(t2_);
   thresholds->addStretch();
-  form->addRow(QStringLiteral("&Asymmetry |Delta-T| ≥"), thresholds);
+  form->addRow(QStringLiteral("As&ymmetry |Delta-T| ≥"), thresholds);
   qobject_cast<QLabel*>(form->labelForField(thresholds))->setBuddy(t1_);
 
   connect(lower_, &QSpinBox::valueChanged, this, &VisitsWindow::schedule);
@@ -306,7 +306,7 @@ QWidget* VisitsWindow::buildFooter() {
   progress_ = new QProgressBar;
   progress_->setFormat(QStringLiteral("%v of %m pairs"));
   progress_->hide();
-  cancel_ = new QPushButton(QStringLiteral("&Cancel"));
+  cancel_ = new QPushButton(QStringLiteral("Cancel"));
   cancel_->setObjectName(QStringLiteral("cancel"));
   cancel_->hide();
   connect(cancel_, &QPushButton::clicked, this, &VisitsWindow::cancel);
@@ -518,6 +518,13 @@ void VisitsWindow::showSeries() {
   for (const int row : visitsModel_->failedRows()) visitsView_->setSpan(row, VisitsModel::Points, 1, VisitsModel::Columns - VisitsModel::Points);
   const int measure = measure_->currentIndex(), channel = matrixChannel_->currentIndex();
   matrixModel_->show(series_, measure, channel);
+  // Pairs stand above the diagonal: visit 1 is never the later, the last
+  // visit never the earlier.
+  const int n = matrixModel_->rowCount();
+  for (int i = 0; i < n; ++i) {
+    matrixView_->setRowHidden(i, i == n - 1);
+    matrixView_->setColumnHidden(i, i == 0);
+  }
   legend_->setScale(matrixModel_->scale());
   showTrend();
   updateButtons();

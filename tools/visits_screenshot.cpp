@@ -1,0 +1,51 @@
+// varnel-visits-screenshot OUT.png [--report OUT.pdf] SCAN...
+// Builds the Visits window off screen with the given scans as its visits,
+// waits for their series and saves a picture of the window, and the visits
+// report when asked.
+#include <QApplication>
+#include <QEventLoop>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+#include "app/qt/program.hpp"
+#include "app/qt/visits_window.hpp"
+
+int main(int argc, char* argv[]) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: varnel-visits-screenshot OUT.png SCAN...\n");
+    return 2;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  varnel::qt::setUpApplication();
+  varnel::qt::Program program;
+  program.window.show();
+  QStringList scans;
+  std::string report;
+  for (int i = 2; i < argc; ++i) {
+    if (std::string(argv[i]) == "--report" && i + 1 < argc)
+      report = argv[++i];
+    else
+      scans << QString::fromLocal8Bit(argv[i]);
+  }
+  varnel::qt::VisitsWindow* visits = program.window.visitsWindow();
+  QEventLoop wait;
+  QObject::connect(visits, &varnel::qt::VisitsWindow::seriesShown, &wait, &QEventLoop::quit);
+  QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+  program.window.openVisits(scans);
+  wait.exec();
+  QApplication::processEvents();
+  if (!visits->grab().save(QString::fromLocal8Bit(argv[1]))) {
+    std::fprintf(stderr, "varnel-visits-screenshot: cannot write %s\n", argv[1]);
+    return 1;
+  }
+  if (!report.empty() && visits->shownSeries()) {
+    const varnel::output::Saved saved =
+        varnel::visits::saveVisitsReportPdf(*visits->shownSeries(), visits->settings(), report);
+    if (!saved.ok()) std::fprintf(stderr, "varnel-visits-screenshot: %s\n", saved.reason.c_str());
+    return saved.ok() ? 0 : 1;
+  }
+  return 0;
+}

@@ -3,6 +3,7 @@
 // waits for their series and saves a picture of the window, and the visits
 // report when asked.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QTimer>
@@ -34,8 +35,12 @@ int main(int argc, char* argv[]) {
   QEventLoop wait;
   QObject::connect(visits, &varnel::qt::VisitsWindow::seriesShown, &wait, &QEventLoop::quit);
   QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+  QElapsedTimer clock;
+  clock.start();
   program.window.openVisits(scans);
   wait.exec();
+  std::fprintf(stderr, "%lld visits on screen after %lld ms\n", static_cast<long long>(scans.size()),
+               static_cast<long long>(clock.elapsed()));
   QApplication::processEvents();
   if (!visits->grab().save(QString::fromLocal8Bit(argv[1]))) {
     std::fprintf(stderr, "varnel-visits-screenshot: cannot write %s\n", argv[1]);

@@ -31,6 +31,7 @@ constexpr double kRowPt = 11;         // a visit's row, unless the list must shr
 constexpr double kHeatSide = 220;     // beside the list on a shared page
 constexpr double kHeatSideOwn = 330;  // on a page of its own
 constexpr double kTrendHeight = 190;
+constexpr double kLegendPt = 26;      // the colour scale under the matrix
 constexpr double kHeadingPt = 10.5;
 
 QColor rgb(std::uint32_t c) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | c)); }
@@ -164,8 +165,8 @@ void heatMap(Sheet& s, double x, double y, double side, const series::Series& se
   p.setPen(QPen(QColor::fromRgba(picture::kRule), s.px(0.5)));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRectF(x + label, y + label, n * cell, n * cell));
-  const int step = labelStep(cell, s.px(9));
-  s.font(std::min(7.0, cell * 72.0 / s.px(72) * 0.8), false, picture::kQuiet);
+  const int step = labelStep(cell, s.px(12));
+  s.font(6, false, picture::kQuiet);
   for (int i = 0; i < n; i += step) {
     p.drawText(QRectF(x + label + i * cell - s.px(10), y, cell + s.px(20), label - s.px(2)),
                Qt::AlignHCenter | Qt::AlignBottom, QString::number(i + 2));
@@ -392,25 +393,28 @@ int paintVisitsReport(QPainter& painter, const QRect& page, double dpi, const se
   // of their own, larger.
   int pages = 1;
   double side = s.px(kHeatSide);
-  const double plots = s.px(2 * (kHeadingPt + 6) + 10) + side + s.px(kTrendHeight);
+  const double plots = s.px(2 * (kHeadingPt + 6) + 10 + kLegendPt) + side + s.px(kTrendHeight);
   if (y + plots > bottom) {
     newPage();
     ++pages;
     y = top;
-    side = std::min(s.px(kHeatSideOwn), bottom - top - s.px(2 * (kHeadingPt + 6) + 10) - s.px(kTrendHeight));
+    side = std::min(s.px(kHeatSideOwn), bottom - top - s.px(2 * (kHeadingPt + 6) + 10 + kLegendPt) - s.px(kTrendHeight));
   }
   const QString what = QStringLiteral("%1, %2").arg(QString::fromUtf8(measureName(v.measure)),
                                                    QString::fromUtf8(channelName(v.channel)));
   y = heading(s, left, y, width, QStringLiteral("Every pair: ") + what);
   heatMap(s, left, y, side, ser, v);
+  // Wide enough for both end values side by side.
+  const double legendW = std::min(width - s.px(16), std::max(side - s.px(16), s.px(320)));
+  paintLegend(painter, QRectF(left + s.px(16), y + side + s.px(4), legendW, s.px(kLegendPt)),
+              scaleOf(ser, v.measure, v.channel), dpi);
   const double sideX = left + side + s.px(18), sideW = right - sideX;
-  paintLegend(painter, QRectF(sideX, y + s.px(16), sideW, s.px(26)), scaleOf(ser, v.measure, v.channel), dpi);
   s.font(8, false, picture::kQuiet);
-  s.text(sideX, y + s.px(52), sideW,
+  s.text(sideX, y + s.px(16), sideW,
          QStringLiteral("Row: the earlier visit, as File 1. Column: the later visit, as File 2. "
                         "One colour scale for the whole matrix; grey: no value (n/a); crossed out: the pair "
                         "failed (see the pair table)."));
-  y += side + s.px(10);
+  y += side + s.px(kLegendPt + 10);
 
   y = heading(s, left, y, width, QStringLiteral("Trend: ") + what);
   trendChart(s, QRectF(left, y, width, s.px(kTrendHeight)), ser, v);

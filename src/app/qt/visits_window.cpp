@@ -116,7 +116,9 @@ VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
     cancel_->show();
     poll_->start();
   });
-  poll_->setInterval(50);
+  // A few times a second: each step repaints the bar, and the pairs want
+  // every core.
+  poll_->setInterval(250);
   connect(poll_, &QTimer::timeout, this, [this] {
     if (!job_) return;
     progress_->setMaximum(static_cast<int>(std::max<std::size_t>(job_->total, 1)));

@@ -144,7 +144,6 @@ QWidget* VisitsWindow::buildVisits() {
   visitsView_->setTabKeyNavigation(false);
   visitsView_->verticalHeader()->hide();
   visitsView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  visitsView_->horizontalHeader()->setStretchLastSection(true);
   visitsView_->setAcceptDrops(true);
   visitsView_->viewport()->setAcceptDrops(true);
   visitsView_->viewport()->installEventFilter(this);

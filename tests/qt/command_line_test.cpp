@@ -1,5 +1,5 @@
-// The real program started from a shell: the scans it is given open as the menu would open them, and its
-// informational options and refusals end it with the usual statuses. What it shows is read through the probe plugin.
+// The real program started from a shell, seen through the probe plugin (probe_plugin.cpp): the scans it is given open
+// as the menu opens them; its informational options and refusals end it with the usual statuses.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -23,12 +23,10 @@ Ran run(const QStringList& args, const QString& folder, const std::string& chart
   env.insert("QT_QPA_PLATFORM", "offscreen"), env.insert("QT_PLUGIN_PATH", VARNEL_PROBE_PLUGINS);
   env.insert("QT_QPA_GENERIC_PLUGINS", "varnelprobe"), env.insert("VARNEL_PROBE_CHART", QString::fromStdString(chart));
   QProcess p;
-  p.setProcessEnvironment(env), p.setWorkingDirectory(folder);
-  p.start(VARNEL_EXE, args);
-  const bool ended = p.waitForFinished(30000);
+  p.setProcessEnvironment(env), p.setWorkingDirectory(folder), p.start(VARNEL_EXE, args);
+  const bool ended = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;
   if (!ended) p.kill(), p.waitForFinished();
-  return {ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-          p.readAllStandardError()};
+  return {ended ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
 std::string oneLine(std::string text) { return std::replace(text.begin(), text.end(), '\n', ' '), text; }
@@ -47,21 +45,19 @@ TEST(CommandLine, OpensItsScansAsTheMenuWould) {
       {{"../examples/none.txt", ex + "short_scan.txt"}, {ex + "none.txt", ex + "short_scan.txt"}},
       {{bad, "other_back.txt"}, {bad, ex + "other_back.txt"}}};
   for (const auto& [names, paths] : rows) {
-    QStringList args;
-    for (const std::string& name : names) args << QString::fromStdString(name);
-    const std::string at = args.join(' ').toStdString();
     FormFixture menu;
-    for (std::size_t i = 0; i < paths.size(); ++i) menu.load(static_cast<int>(i) + 1, paths[i]);
-    std::string want;
-    for (const auto& m : menu.messages.shown) want += "box=" + m.title + "|" + oneLine(m.text) + "|over the window\n";
+    QStringList args;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+      menu.load(static_cast<int>(i) + 1, paths[i]), args << QString::fromStdString(names[i]);
+    const std::string at = args.join(' ').toStdString();
     const Ran ran = run(args, examples, menu.dir.file("chart.png"));
     ASSERT_EQ(ran.status, 0) << at << ran.err.toStdString();
-    std::string boxes;
+    std::string boxes, want;
     std::map<std::string, std::string> shown;
-    for (const QString& line : ran.out.split('\n', Qt::SkipEmptyParts)) {
-      if (line.startsWith("box=")) boxes += line.toStdString() + "\n";
-      else shown[line.section('=', 0, 0).toStdString()] = line.section('=', 1).toStdString();
-    }
+    for (const QString& line : ran.out.split('\n', Qt::SkipEmptyParts))
+      line.startsWith("box=") ? void(boxes += line.toStdString() + "\n")
+                              : void(shown[line.section('=', 0, 0).toStdString()] = line.section('=', 1).toStdString());
+    for (const auto& m : menu.messages.shown) want += "box=" + m.title + "|" + oneLine(m.text) + "|over the window\n";
     EXPECT_EQ(boxes, want) << at;
     for (const app::ControlDef& c : app::controls()) {
       const std::string name = c.index < 0 ? c.name : c.name + ("(" + std::to_string(c.index) + ")");
@@ -72,14 +68,13 @@ TEST(CommandLine, OpensItsScansAsTheMenuWould) {
     const chart::Surface& s = menu.form.Picture1;
     const QImage surface(reinterpret_cast<const uchar*>(s.bits()), s.ScaleWidth(), s.ScaleHeight(),
                          QImage::Format_RGB32);
-    const QImage chart(QString::fromStdString(menu.dir.file("chart.png")));
-    EXPECT_TRUE(chart.copy(1, 1, 287, 500).convertToFormat(QImage::Format_RGB32) == surface)
-        << at;
+    const QImage chart = QImage(QString::fromStdString(menu.dir.file("chart.png"))).copy(1, 1, 287, 500);
+    EXPECT_TRUE(chart.convertToFormat(QImage::Format_RGB32) == surface) << at;
   }
 }
 
-// Help and version, named by the full title, end the program at once; anything it does not take is refused with
-// Qt's message and status 2, before any window.
+// Help and version, named by the full title, end the program at once; what it does not take is refused with Qt's
+// message and status 2, before any window.
 TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItDoesNotTake) {
   const std::string title = "Thermographic Varnel Analysis Calculator";
   const std::vector<std::tuple<QStringList, int, std::string>> rows = {
@@ -90,9 +85,8 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItDoesNotTake) {
       {{"a.txt", "b.txt", "c.txt"}, 2, "varnel: Too many arguments: at most two scan files.\n"}};
   for (const auto& [args, status, says] : rows) {
     const Ran ran = run(args, ".");
-    EXPECT_EQ(ran.status, status) << args.join(' ').toStdString();
-    EXPECT_TRUE((status ? ran.err : ran.out).contains(QString::fromStdString(says)))
-        << args.join(' ').toStdString() << " said " << ran.out.toStdString() << ran.err.toStdString();
+    EXPECT_TRUE(ran.status == status && (status ? ran.err : ran.out).contains(QString::fromStdString(says)))
+        << args.join(' ').toStdString() << ": " << ran.status << " " << (ran.out + ran.err).toStdString();
   }
 }
 

@@ -1,7 +1,7 @@
 #include "app/qt/command_line.hpp"
 
-#include <QCommandLineParser>
 #include <QByteArrayView>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>

@@ -78,6 +78,11 @@ foreach(program varnel varnel-batch)
 endforeach()
 
 install(FILES ${_varnel_packaging}/varnel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The AppStream entry software centres list the calculator by; it carries the
+# version and the release date.
+set(VARNEL_METAINFO org.example.varnel.metainfo.xml)
+configure_file(${_varnel_packaging}/${VARNEL_METAINFO}.in ${_varnel_generated}/${VARNEL_METAINFO} @ONLY)
+install(FILES ${_varnel_generated}/${VARNEL_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${_varnel_packaging}/varnel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${_varnel_packaging}/copyright ${_varnel_generated}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

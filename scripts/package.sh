@@ -3,12 +3,13 @@
 # and checks it; fails when a check does:
 #   - every option of `varnel-batch --help` has its entry in the manual page,
 #     and the page has no entry for an option the program does not know;
-#   - the desktop entry passes desktop-file-validate;
+#   - the desktop entry passes desktop-file-validate, the AppStream entry
+#     appstreamcli validate;
 #   - lintian finds no errors in the package (warnings are shown).
-# Installs what is missing (lintian, desktop-file-utils) first.
+# Installs what is missing (lintian, desktop-file-utils, appstream) first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh lintian desktop-file-utils
+scripts/deps.sh lintian desktop-file-utils appstream
 build="${BUILD_DIR:-build-pkg}"
 
 # Debian's build flags, with all hardening (stack protector, fortified libc
@@ -32,6 +33,7 @@ if [ -n "$missing$stale" ]; then
 fi
 
 desktop-file-validate packaging/varnel.desktop
+appstreamcli validate --no-net "$build"/packaging/*.metainfo.xml
 
 rm -f "$build"/varnel_*.deb
 (cd "$build" && cpack -G DEB)

@@ -101,14 +101,13 @@ std::vector<Action> actionsOf(const Comparison& c, const Steps& steps) {
   return actions;
 }
 
-Outcome runComparison(const Comparison& c, const Steps& steps,
-                      const std::function<model::ScanRead(const std::string&)>& readScan,
+Outcome runComparison(const Comparison& c, const Steps& steps, const std::function<void(app::Form&)>& prepare,
                       const std::function<void(const app::Form&)>& inspect) {
   Outcome o;
   app::ScriptedFileDialog dialog;
   app::RecordedMessages box;
   app::Form form(dialog, box);
-  if (readScan) form.readScan = readScan;
+  if (prepare) prepare(form);
   for (const Action& a : actionsOf(c, steps)) {
     if (!a.answer.empty()) dialog.answers = {a.answer};
     a.run(form, dialog, box);

@@ -76,10 +76,9 @@ struct Action {
 std::vector<Action> actionsOf(const Comparison& c, const Steps& steps);
 
 // Runs actionsOf() in a fresh form and stops at the first message the form
-// shows. `readScan`, when given, reads the scans instead of the form's own
-// reader; `inspect` sees the form when the actions are done.
-Outcome runComparison(const Comparison& c, const Steps& steps,
-                      const std::function<model::ScanRead(const std::string&)>& readScan = {},
+// shows. `prepare`, when given, sees the form before the first action (a
+// series hands it the scans it has read); `inspect` after the last.
+Outcome runComparison(const Comparison& c, const Steps& steps, const std::function<void(app::Form&)>& prepare = {},
                       const std::function<void(const app::Form&)>& inspect = {});
 
 // The path as a real dialog hands it back: absolute.

@@ -32,11 +32,13 @@ struct TwoRatio {
 // the tests are made; `position` is the window's fifth point.
 using WindowPass = std::function<void(int position, int channel, WindowTest test)>;
 
-// Which SIMD instructions compute the windows: the widest this processor
-// has, or one forced so that tests can hold every one to the reference.
-enum class Lanes { Widest, Sse2, Avx2 };
+// Which instructions compute the windows: the widest SIMD lanes this
+// processor has (x86-64 only; elsewhere the scalar formulas), or one set
+// forced so that tests can hold every one to the reference.
+enum class Lanes { Widest, Scalar, Sse2, Avx2 };
 
-// Whether `lanes` can run here (Widest and Sse2 always can).
+// Whether `lanes` can run here: Widest and Scalar always, Sse2 on x86-64,
+// Avx2 where the processor has AVX2 and FMA.
 bool lanesAvailable(Lanes lanes);
 
 namespace detail {
@@ -50,10 +52,12 @@ enum : std::uint8_t { kCorrelationPass = 1, kStopBeforeMeans = 2, kMeansPass = 4
 using Outcomes = std::array<std::uint8_t, std::size_t{model::kChannels} * model::kPoints>;
 
 // Fills the outcomes of the windows at first..last, all on the table
-// (4 <= first, last <= kLastPoint - 5). Several windows share a SIMD
-// register, each lane adding its own ten points in the reference's order,
+// (4 <= first, last <= kLastPoint - 5). On SIMD lanes several windows share
+// a register, each lane adding its own ten points in the reference's order,
 // so every value matches the reference bit for bit.
 void windowOutcomes(const model::Table& a, const model::Table& b, int first, int last, Lanes lanes, Outcomes& out);
+// The same one window and channel at a time, by the reference's formulas.
+void scalarOutcomes(const model::Table& a, const model::Table& b, int first, int last, Outcomes& out);
 
 // The first of o[from..to] that stops the walk, or -1; eight outcomes at a
 // time.

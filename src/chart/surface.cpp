@@ -56,7 +56,7 @@ void Surface::line(float x1, float y1, float x2, float y2) { line(x1, y1, x2, y2
 
 void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
   ++revision_;
-  if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) return;
+  if (pixels_.empty() || std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) return;
   const std::uint32_t rgb = model::paletteColour(paletteIndex);
   double ax = toDevice(x1), ay = toDevice(y1), bx = toDevice(x2), by = toDevice(y2);
   const double lo = -kMargin, xhi = width_ + kMargin, yhi = height_ + kMargin;
@@ -91,7 +91,7 @@ void Surface::line(float x1, float y1, float x2, float y2, int paletteIndex) {
   }
 }
 
-void Surface::psetElsewhere(float x, float y) {
+void Surface::psetElsewhere(float x, float y) {  // pset's caller has seen pixels
   const double px = toDevice(x), py = toDevice(y);
   if (!(px > -kMargin && px < width_ + kMargin && py > -kMargin && py < height_ + kMargin)) return;
   point(static_cast<long>(px), static_cast<long>(py), model::paletteColour(foreColor_));
@@ -103,7 +103,7 @@ void Surface::clear() {
 }
 
 std::uint32_t Surface::pixel(int x, int y) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty()) return 0;
   return pixels_[static_cast<std::size_t>(y * width_ + x)];
 }
 

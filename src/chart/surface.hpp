@@ -29,6 +29,7 @@ class Surface {
   // floor(d + 0.5), its truncation.
   [[gnu::always_inline]] void pset(float x, float y) {
     ++revision_;
+    if (pixels_.empty()) return;
     const double dx = static_cast<double>(x) + 0.5, dy = static_cast<double>(y) + 0.5;
     if (!(dx >= 0.0 && dy >= 0.0 && dx < width_ && dy < height_)) return psetElsewhere(x, y);
     pointOn(static_cast<long>(dx), static_cast<long>(dy), model::paletteColour(foreColor_));
@@ -36,6 +37,7 @@ class Surface {
   // The points x0..x1 of row y, whole pixels, as pset draws each of them.
   void psetRow(int x0, int x1, int y) {
     ++revision_;
+    if (pixels_.empty()) return;
     const std::uint32_t rgb = model::paletteColour(foreColor_);
     if (drawWidth_ == 1 && y >= 0 && y < height_ && x0 >= 0 && x1 < width_) {
       std::uint32_t* const row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
@@ -45,8 +47,12 @@ class Surface {
     }
   }
   void clear();
+  // Drops the pixels of a surface nobody will look at (a series of
+  // comparisons reads their results only): drawing then changes nothing
+  // but the revision. The size stays, and so does every scale taken from it.
+  void dropPixels() { std::vector<std::uint32_t>().swap(pixels_); }
 
-  std::uint32_t pixel(int x, int y) const;                      // 0xRRGGBB
+  std::uint32_t pixel(int x, int y) const;                      // 0xRRGGBB; 0 once dropped
   const std::uint32_t* bits() const { return pixels_.data(); }  // rows top to bottom
   // Bumped by every drawing and clear, so a view knows when to repaint.
   std::uint64_t revision() const { return revision_; }

@@ -132,7 +132,12 @@ Series compute(const std::vector<std::string>& paths, const batch::Steps& steps,
       batch::Comparison c;
       c.scan1 = full[static_cast<std::size_t>(p.earlier)];
       c.scan2 = full[static_cast<std::size_t>(p.later)];
-      p.outcome = batch::runComparison(c, steps, readScan, [&p](const app::Form& f) {
+      // Each scan read once; the results need no pixels.
+      const auto prepare = [&readScan](app::Form& f) {
+        f.readScan = readScan;
+        f.Picture1.dropPixels();
+      };
+      p.outcome = batch::runComparison(c, steps, prepare, [&p](const app::Form& f) {
         p.channel = f.LineSel;
         const int hi = std::min({f.VScroll2.Value(), f.pointCount(1), f.pointCount(2)});
         for (int ch = 0; ch < model::kChannels; ++ch)

@@ -8,13 +8,19 @@
 
 namespace varnel::qt {
 
-// Style and names of the running QApplication.
+// Names and version of the running application, any kind.
+void nameApplication();
+// Style, names and version of the running QApplication.
 void setUpApplication();
 
 struct Program {
   Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
+
+  // Opens the scans as "&Open File1" and "&Open File2" do when these names
+  // are chosen in the dialog: the first as File 1, the second as File 2.
+  void openScans(const QStringList& paths);
 
   QtFileDialog dialog;
   QtMessageBox messages;

@@ -37,7 +37,7 @@ std::string calculationError(const std::string& channelName) {
 std::string visitsTooFew(int listed, int loaded) {
   if (listed < 2) return "A series needs at least two visits: add the scans of two visits or more.";
   return "Only " + num(loaded) + " of the " + num(listed) +
-         " visits could be loaded: a series needs two. See the messages in the list of visits.";
+         " visits could be loaded: a series needs two. See the messages of the others.";
 }
 
 std::string visitsCancelled(std::size_t done, std::size_t total) {

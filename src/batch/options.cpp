@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <charconv>
+#include <string_view>
 
 #include "model/decimal.hpp"
 
@@ -72,7 +73,10 @@ constexpr Option kOptions[] = {
     {"chart", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.chart = v.text; },
      Scope::Single, "One comparison: write the chart as a 287 x 500 PNG image."},
     {"report", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.report = v.text; },
-     Scope::Single, "One comparison: write the comparison report, one PDF page."},
+     Scope::Single,
+     "One comparison: write the comparison report, one PDF page. With --visits: the visits report, the list "
+     "of visits with their figures, the settings, the matrix of the correlations of every pair and the trend, "
+     "on one or two pages."},
     {"visits", nullptr, Kind::Flag, kNoRange, [](Options& o, const Value&) { o.visits = true; }, Scope::Any,
      "A series: every FILE is a visit of one patient, in the order given (visit 1 the baseline). Every pair of "
      "visits is compared with the steps, the earlier visit as File 1, as FILE1 FILE2 would be; each pair adds "
@@ -277,6 +281,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
   std::string why;
   if (o.visits) {
     if (!o.pairs.empty()) return {o, "--visits and --pairs do not go together"};
+    // --report is the one output of a comparison that a series has too.
+    std::erase_if(given, [](const Option* opt) { return std::string_view(opt->name) == "report"; });
     why = refuse(Scope::Single, " goes with FILE1 FILE2; with --visits, name the tables with --visit-table and --pair-table");
     if (why.empty()) why = refuse(Scope::Pairs, " goes with --pairs");
     if (why.empty() && !o.summary.empty()) why = "--summary goes with FILE1 FILE2 or --pairs";

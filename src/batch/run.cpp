@@ -20,6 +20,7 @@
 #include "model/decimal.hpp"
 #include "output/save_file.hpp"
 #include "series/series.hpp"
+#include "visits/visits_report.hpp"
 
 namespace varnel::batch {
 namespace {
@@ -174,7 +175,9 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
     inputs.push_back({"the list of visits", o.visitList});
   }
   for (std::size_t i = 0; i < paths.size(); ++i) inputs.push_back({"visit " + std::to_string(i + 1), paths[i]});
-  if (const std::string why = clash(inputs, {{"visit table", o.visitTable}, {"pair table", o.pairTable}});
+  if (const std::string why = clash(inputs, {{"visit table", o.visitTable},
+                                             {"pair table", o.pairTable},
+                                             {"report", o.single.report}});
       !why.empty()) {
     printError(err, "", why);
     return 1;
@@ -198,9 +201,7 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
       allOk = false;
     }
   if (s.loaded() < 2) {
-    printError(err, "",
-               "A series needs at least two visits that can be loaded; " + std::to_string(s.loaded()) + " of " +
-                   std::to_string(paths.size()) + " can.");
+    printError(err, "", app::messages::visitsTooFew(static_cast<int>(paths.size()), s.loaded()));
     return 1;
   }
   for (const series::Pair& p : s.pairs) {
@@ -212,6 +213,14 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
   out << series::printedTable(s, o.steps.channel.value_or(model::kLeft));
   if (!o.visitTable.empty() && !save("visit table", o.visitTable, series::visitTable(s), err)) return 1;
   if (!o.pairTable.empty() && !save("pair table", o.pairTable, series::pairTable(s), err)) return 1;
+  if (!o.single.report.empty()) {
+    visits::VisitsSettings settings{o.steps, t, visits::VisitsSettings().measure, o.steps.channel.value_or(model::kLeft)};
+    const output::Saved saved = visits::saveVisitsReportPdf(s, settings, o.single.report);
+    if (!saved.ok()) {
+      printError(err, "", app::messages::cannotWrite("report", o.single.report, saved.reason));
+      return 1;
+    }
+  }
   return allOk ? 0 : 1;
 }
 

@@ -73,6 +73,14 @@ TEST(CommandLine, OpensItsScansAsTheMenuWould) {
   }
 }
 
+// With --visits, every name is a visit of the Visits window, the main window left as it starts.
+TEST(CommandLine, OpensVisitsInTheirWindow) {
+  const Ran ran = run({"--visits", "back_visit1.txt", "back_visit2.txt", "short_scan.txt"}, VARNEL_SOURCE_DIR "/examples");
+  ASSERT_EQ(ran.status, 0) << ran.err.toStdString();
+  for (const char* line : {"\nwindow=Visits\n", "\nvisitList.rows=3\n", "\nPntnum(1)=0\n"})
+    EXPECT_TRUE(ran.out.contains(line)) << line << ran.out.toStdString();
+}
+
 // Help and version, named by the full title, end the program at once; what it does not take is refused with Qt's
 // message and status 2, before any window.
 TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItDoesNotTake) {
@@ -81,8 +89,8 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItDoesNotTake) {
       {{"--help"}, 0, "[FILE1 [FILE2]]\n" + title + "\n"},
       {{"-platform", "offscreen", "-h"}, 0, "[FILE1 [FILE2]]\n" + title + "\n"},
       {{"--version"}, 0, title + " " VARNEL_VERSION "\n"},
-      {{"--visits", "a.txt"}, 2, "varnel: Unknown option 'visits'.\n"},
-      {{"a.txt", "b.txt", "c.txt"}, 2, "varnel: Too many arguments: at most two scan files.\n"}};
+      {{"--frobnicate", "a.txt"}, 2, "varnel: Unknown option 'frobnicate'.\n"},
+      {{"a.txt", "b.txt", "c.txt"}, 2, "varnel: Too many arguments: at most two scan files (or --visits).\n"}};
   for (const auto& [args, status, says] : rows) {
     const Ran ran = run(args, ".");
     EXPECT_TRUE(ran.status == status && (status ? ran.err : ran.out).contains(QString::fromStdString(says)))

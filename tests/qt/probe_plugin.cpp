@@ -1,7 +1,7 @@
 // Loaded into the real program by the tests (QT_QPA_GENERIC_PLUGINS=varnelprobe) to see it from outside, with nothing
 // added to the program for them. Each box that comes up is printed, "box=TITLE|TEXT|" and whether its window is up, and
 // closed. Once the program has run what it posted before the probe began, with no box up, each named widget of the
-// main window is printed, "NAME=TEXT", the chart saved as $VARNEL_PROBE_CHART, and the program told to quit.
+// main window is printed, "NAME=TEXT", then any other window with the rows of its lists, the chart saved as $VARNEL_PROBE_CHART, and the program told to quit.
 #include <QGenericPlugin>
 #include <QtWidgets>
 #include <cstdio>
@@ -21,6 +21,14 @@ void showAndQuit(QMainWindow* window) {
     if (!w->objectName().isEmpty())
       std::printf("%s=%s\n", qPrintable(w->objectName()),
                   qPrintable(oneLine(w->property(qobject_cast<const QGroupBox*>(w) ? "title" : "text").toString())));
+  // Any other window up, and the rows of its named lists.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != window && w->isVisible() && !w->windowTitle().isEmpty()) {
+      std::printf("window=%s\n", qPrintable(w->windowTitle()));
+      for (const QAbstractItemView* v : w->findChildren<QAbstractItemView*>())
+        if (!v->objectName().isEmpty() && v->model())
+          std::printf("%s.rows=%d\n", qPrintable(v->objectName()), v->model()->rowCount());
+    }
   if (QWidget* chart = window->findChild<QWidget*>("Picture1"))
     chart->grab().save(qEnvironmentVariable("VARNEL_PROBE_CHART"));
   std::fflush(stdout);

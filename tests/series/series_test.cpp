@@ -100,7 +100,8 @@ std::tuple<int, std::string, std::string> batch(const std::string& args) {
 TEST(SeriesCommand, FailedVisitsAndTooFewOfThem) {
   ScratchDir d;
   const std::string empty = d.write("empty.txt", ""), tables = " --visit-table " + d.file("v.csv") +
-                                                               " --pair-table " + d.file("p.csv");
+                                                               " --pair-table " + d.file("p.csv") +
+                                                               " --report " + d.file("r.pdf");
   d.write("list.txt", "# in visit order\n" + example("back_visit1.txt") + "\ngone.txt\n\nempty.txt\n" +
                           example("back_visit2.txt") + "\n");
   const auto [status, out, err] = batch("--visits --visit-list " + d.file("list.txt") + tables);
@@ -118,6 +119,9 @@ TEST(SeriesCommand, FailedVisitsAndTooFewOfThem) {
   EXPECT_NE(pairs.find("\n1,4," + example("back_visit1.txt") + "," + example("back_visit2.txt") + ",ok,,0.98614"),
             std::string::npos);
   EXPECT_NE(out.find("\n4      500"), std::string::npos) << out;
+  ASSERT_EQ(std::system(("pdftotext " + d.file("r.pdf") + " " + d.file("r.txt")).c_str()), 0);
+  for (const char* text : {"gone.txt", "back_visit2.txt", "0.130299401197605", "Correlation, Left Temp"})
+    EXPECT_NE(readAll(d.file("r.txt")).find(text), std::string::npos) << text;
 
   const std::pair<std::string, int> refused[] = {
       {"--visits back_visit1.txt", 1}, {"--visits back_visit1.txt " + empty, 1},
@@ -126,10 +130,10 @@ TEST(SeriesCommand, FailedVisitsAndTooFewOfThem) {
       {"back_visit1.txt back_visit2.txt --pair-table " + d.file("p"), 2},
       {"--visits back_visit1.txt back_visit2.txt --pair-table back_visit2.txt", 1}};
   for (const auto& [args, code] : refused) {
-    fs::remove(d.file("v.csv")), fs::remove(d.file("p.csv"));
+    fs::remove(d.file("v.csv")), fs::remove(d.file("p.csv")), fs::remove(d.file("r.pdf"));
     const auto [st, o, e] = batch(tables + " " + args);
     EXPECT_EQ(std::tie(st, o), std::tuple(code, "")) << args << ": " << e;
-    EXPECT_FALSE(fs::exists(d.file("v.csv")) || fs::exists(d.file("p.csv"))) << args;
+    EXPECT_FALSE(fs::exists(d.file("v.csv")) || fs::exists(d.file("p.csv")) || fs::exists(d.file("r.pdf"))) << args;
   }
 }
 

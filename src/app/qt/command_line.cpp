@@ -18,7 +18,7 @@ constexpr qsizetype kMaxScans = 2;
 // of a usage error.
 CommandLine refused(const QString& why) {
   std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
-  return {{}, 2};
+  return {{}, false, 2};
 }
 
 }  // namespace
@@ -36,6 +36,10 @@ CommandLine readCommandLine(const QStringList& arguments) {
   parser.setApplicationDescription(QString::fromUtf8(app::kTitle));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption visits(QStringLiteral("visits"),
+                                  QStringLiteral("Open the Visits window with every FILE as a visit, in the order "
+                                                 "given (visit 1 the baseline), instead of File 1 and File 2."));
+  parser.addOption(visits);
   // Shown as "[FILE1 [FILE2]]".
   parser.addPositionalArgument(QStringLiteral("FILE1"), QStringLiteral("scan opened as File 1"),
                                QStringLiteral("[FILE1"));
@@ -47,15 +51,17 @@ CommandLine readCommandLine(const QStringList& arguments) {
     // The full title, which the application's name (kept short for the
     // window titles) is not.
     std::printf("%s %s\n", app::kTitle, qPrintable(QCoreApplication::applicationVersion()));
-    return {{}, 0};
+    return {{}, false, 0};
   }
   // Qt prints the help (--help-all adds its own options) and ends the
   // program with status 0.
   if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) parser.process(arguments);
 
   const QStringList names = parser.positionalArguments();
-  if (names.size() > kMaxScans) return refused(QStringLiteral("Too many arguments: at most two scan files."));
   CommandLine line;
+  line.visits = parser.isSet(visits);
+  if (!line.visits && names.size() > kMaxScans)
+    return refused(QStringLiteral("Too many arguments: at most two scan files (or --visits)."));
   // The path a file dialog returns: whole, without "." or "..".
   for (const QString& name : names) line.scans << QDir::cleanPath(QDir::current().absoluteFilePath(name));
   return line;

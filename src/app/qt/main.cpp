@@ -20,7 +20,10 @@ int main(int argc, char* argv[]) {
   program.window.show();
   // Opened once the window is up, so a box about a scan that cannot be
   // read stands over it.
-  if (!line.scans.isEmpty())
+  if (line.visits)
+    QMetaObject::invokeMethod(
+        &program.window, [&] { program.window.openVisits(line.scans); }, Qt::QueuedConnection);
+  else if (!line.scans.isEmpty())
     QMetaObject::invokeMethod(
         &program.window, [&] { program.openScans(line.scans); }, Qt::QueuedConnection);
   return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "app/form.hpp"
 
 #include <cmath>
+#include <span>
 
 #include "model/number_text.hpp"
 #include "model/palette.hpp"
@@ -177,17 +178,13 @@ bool Form::click(std::string_view name, int index) {
 }
 
 std::string* Form::text(std::string_view name, int index) {
-  struct Array {
-    const char* name;
-    TextBox* boxes;
-    int size;
-  };
-  const Array arrays[] = {{"Filename", Filename, 3},   {"Pntnum", Pntnum, 3},           {"MaxTemp", MaxTemp, 3},
-                          {"MinTemp", MinTemp, 3},     {"Max_at", Max_at, 4},           {"AreaRatio", AreaRatio, 3},
-                          {"SlopeComp", SlopeComp, 3}, {"Correlation", Correlation, 3}, {"r_ratio", r_ratio, 3},
-                          {"t_ratio", t_ratio, 3}};
-  for (const auto& a : arrays)
-    if (name == a.name) return index >= 0 && index < a.size ? &a.boxes[index].Text : nullptr;
+  const std::pair<std::string_view, std::span<TextBox>> arrays[] = {
+      {"Filename", Filename}, {"Pntnum", Pntnum},       {"MaxTemp", MaxTemp},     {"MinTemp", MinTemp},
+      {"Max_at", Max_at},     {"AreaRatio", AreaRatio}, {"SlopeComp", SlopeComp}, {"Correlation", Correlation},
+      {"r_ratio", r_ratio},   {"t_ratio", t_ratio}};
+  for (const auto& [arrayName, boxes] : arrays)
+    if (name == arrayName)
+      return index >= 0 && std::size_t(index) < boxes.size() ? &boxes[std::size_t(index)].Text : nullptr;
   if (name == "LineButton") return index >= 0 && index <= 2 ? &LineButton[index].Caption : nullptr;
   const std::pair<std::string_view, std::string*> singles[] = {
       {"Threshold", &Threshold.Text},     {"ShiftNum", &ShiftNum.Text}, {"LowerCutoff", &LowerCutoff.Text},

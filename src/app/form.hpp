@@ -6,6 +6,7 @@
 // forwards the user's clicks, bar moves and typing to the handlers, and shows
 // what the form holds afterwards. Dialogs reach the outside through the two
 // interfaces of dialogs.hpp.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -65,10 +66,14 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   // ---- controls (arrays indexed as on the window: files 1 and 2, channels 0..2)
-  TextBox Filename[3], Pntnum[3], MaxTemp[3], MinTemp[3], Max_at[4];
-  TextBox AreaRatio[3], SlopeComp[3], Correlation[3], r_ratio[3], t_ratio[3];
+  // (std::array, so a checked build stops at an index past the end)
+  using Boxes = std::array<TextBox, 3>;
+  Boxes Filename, Pntnum, MaxTemp, MinTemp;
+  std::array<TextBox, 4> Max_at;
+  Boxes AreaRatio, SlopeComp, Correlation, r_ratio, t_ratio;
   TextBox Threshold, ShiftNum, LowerCutoff, UpperCutoff;
-  Captioned Label3, Label13, Frame1, LineButton[3];
+  Captioned Label3, Label13, Frame1;
+  std::array<Captioned, 3> LineButton;
   ScrollBar VScroll1{kLowerCutoffBar};
   ScrollBar VScroll2{kUpperCutoffBar};
   ScrollBar VScroll3{kShiftBar};
@@ -78,11 +83,11 @@ class Form {
   // ---- data model
   model::Table LoadBuf{}, Scan1{}, Scan2{}, Norm1{}, Norm2{}, ShiftBuf{}, Slopes1{}, Slopes2{};
   std::int16_t LineSel = 0;
-  std::string ChannelNames[7];
-  std::string DataState[3];
+  std::array<std::string, 7> ChannelNames;
+  std::array<std::string, 3> DataState;
   std::int16_t PointCount = 0;
-  float MaxVal1[4]{}, MaxVal2[4]{}, MinVal1[4]{}, MinVal2[4]{};
-  std::int16_t MaxAt1[4]{}, MaxAt2[4]{}, MinAt1[4]{}, MinAt2[4]{};
+  std::array<float, 4> MaxVal1{}, MaxVal2{}, MinVal1{}, MinVal2{};
+  std::array<std::int16_t, 4> MaxAt1{}, MaxAt2{}, MinAt1{}, MinAt2{};
   std::int16_t ShiftCount = 0;
 
   // ---- event handlers

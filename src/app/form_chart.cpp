@@ -82,10 +82,10 @@ void Form::drawFile(int file, int ch, int colour, int& hiAt, int& loAt) {
   loAt = e.loAt;
 
   showExtremes(file, e);
-  float* maxVal = file == 1 ? MaxVal1 : MaxVal2;
-  float* minVal = file == 1 ? MinVal1 : MinVal2;
-  std::int16_t* maxAt = file == 1 ? MaxAt1 : MaxAt2;
-  std::int16_t* minAt = file == 1 ? MinAt1 : MinAt2;
+  auto& maxVal = file == 1 ? MaxVal1 : MaxVal2;
+  auto& minVal = file == 1 ? MinVal1 : MinVal2;
+  auto& maxAt = file == 1 ? MaxAt1 : MaxAt2;
+  auto& minAt = file == 1 ? MinAt1 : MinAt2;
   maxVal[ch] = static_cast<float>(e.hi);
   maxAt[ch] = storedPosition(e.hiAt);
   minVal[ch] = static_cast<float>(e.lo);

@@ -8,8 +8,10 @@
 namespace varnel::app {
 namespace {
 
-void copyExtremes(output::ScanExtremes& e, const float* maxVal, const std::int16_t* maxAt, const float* minVal,
-                  const std::int16_t* minAt) {
+using Values = std::array<float, 4>;
+using Positions = std::array<std::int16_t, 4>;
+void copyExtremes(output::ScanExtremes& e, const Values& maxVal, const Positions& maxAt, const Values& minVal,
+                  const Positions& minAt) {
   for (int ch = 0; ch < model::kChannels; ++ch) {
     e.maxVal[ch] = maxVal[ch];
     e.maxAt[ch] = maxAt[ch];

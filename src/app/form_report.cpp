@@ -5,11 +5,12 @@
 namespace varnel::app {
 
 output::ResultGrid resultGrid(const Form& form) {
-  const TextBox* const rows[output::kReportRows] = {form.AreaRatio, form.SlopeComp, form.Correlation, form.r_ratio,
-                                                    form.t_ratio};
+  const Form::Boxes* const rows[output::kReportRows] = {&form.AreaRatio, &form.SlopeComp, &form.Correlation,
+                                                        &form.r_ratio, &form.t_ratio};
   output::ResultGrid grid;
   for (std::size_t row = 0; row < grid.size(); ++row)
-    for (std::size_t c = 0; c < grid[row].size(); ++c) grid[row][c] = rows[row][output::kReportColumnChannel[c]].Text;
+    for (std::size_t c = 0; c < grid[row].size(); ++c)
+      grid[row][c] = (*rows[row])[output::kReportColumnChannel[c]].Text;
   return grid;
 }
 

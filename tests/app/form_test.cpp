@@ -16,7 +16,7 @@ using model::kLightCyan, model::kLightRed, model::kYellow;
 using Strs = std::vector<std::string>;
 constexpr double kW = 287.0;
 
-Strs row(const app::TextBox* b) { return {b[0].Text, b[1].Text, b[2].Text}; }
+Strs row(const app::Form::Boxes& b) { return {b[0].Text, b[1].Text, b[2].Text}; }
 std::string ramp(int n) {
   return scanOf(n, [](int i) { return std::pair{30 + 0.1 * i, 29 + 0.05 * i}; });
 }
@@ -159,6 +159,9 @@ TEST_F(Chart, CutOffBarsDrawTheirLinesAndShortFilesPullThemBack) {
   f.VScroll1.setValue(150);
   f.LineButton_Click(1);
   EXPECT_EQ(cursors(), "98 99 98 99");
+  f.VScroll1.setValue(99);  // on the last point it stays
+  f.LineButton_Click(1);
+  EXPECT_EQ(cursors(), "99 99 99 99");
   // Below the bar's least value of 80, until the next load.
   loadText(2, "sixty.txt", ramp(60));
   EXPECT_EQ(cursors(), "0 59 0 59");
@@ -233,18 +236,19 @@ TEST_F(Chart, SlopesOfBothFilesOnOneScale) {
     norm[0][1] = 100.0;
     for (int i = 1; i <= 200; ++i) norm[i][1] = norm[i - 1][1] + slope[i];
   };
-  setSlopes(f.Norm1, {{104, 3.0}, {110, -2.0}});
+  setSlopes(f.Norm1, {{101, 3.0}, {119, -2.0}});  // at either end of the range L + 1 .. U - 1
   setSlopes(f.Norm2, {{105, 5.0}, {107, 5.0}, {112, -1.0}});
+  f.Slopes1[100][1] = 9.0, f.Slopes1[120][1] = -9.0;  // left by an earlier calculation, outside the range
   f.SlopeChart_Click();
-  EXPECT_EQ(extremes(), (Strs{"3", "104", "-2", "110", "5", "105", "-1", "112"}));
+  EXPECT_EQ(extremes(), (Strs{"3", "101", "-2", "119", "5", "105", "-1", "112"}));
   EXPECT_EQ(f.Label3.Caption, "Slopes");
   EXPECT_EQ(f.MaxVal1[1], 0.0f);  // the extremes tables keep their temperatures
-  // Common range -2..5: slope 0 at 0.1W + 2 * 0.8W / 7, slope -2 at 0.1W, 5 at 0.9W.
-  int firstCyan = 0;
-  while (firstCyan < 287 && f.Picture1.pixel(firstCyan, 500 - 115) != rgb(kLightCyan)) ++firstCyan;
-  EXPECT_EQ(firstCyan, static_cast<int>(std::floor(0.1 * kW + 2 * 0.8 * kW / 7 + 0.5)));
-  EXPECT_EQ(f.Picture1.pixel(static_cast<int>(std::floor(0.1 * kW + 0.5)), 500 - 110), rgb(kLightRed));
-  EXPECT_EQ(f.Picture1.pixel(static_cast<int>(std::floor(0.9 * kW + 0.5)), 500 - 105), rgb(kLightCyan));
+  // Common range -2..5: slope s at 0.1W + (s + 2) * 0.8W / 7; 0 at 94.3, 3 at 192.7, -2 at 28.7, 5 at 258.3. File
+  // 1's trace runs from point 101 to 119; the cut-off rows keep their yellow.
+  for (const auto& [x, point, colour] :
+       {std::tuple{94, 115, kLightCyan}, {193, 101, kLightRed}, {29, 119, kLightRed}, {258, 105, kLightCyan}})
+    EXPECT_EQ(f.Picture1.pixel(x, 500 - point), rgb(colour)) << point;
+  EXPECT_EQ(countInRow(f.Picture1, 400, rgb(kYellow)) + countInRow(f.Picture1, 380, rgb(kYellow)), 2 * 287);
   // Crossed cut-offs: the searches' start values and empty positions.
   f.VScroll1.setValue(200);
   f.VScroll2.setValue(150);

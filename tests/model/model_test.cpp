@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "model/decimal.hpp"
 #include "model/number_text.hpp"
 #include "model/scan_file.hpp"
 #include "support/scripted.hpp"
@@ -36,6 +37,16 @@ TEST(NumberText, NumericValueTakesTheLongestLeadingNumber) {
       {"5.", 5.0}, {".", 0.0},         {"  12.5abc", 12.5}, {"1 2", 12.0}, {"1,5", 1.0},  {"2.5E-1x", 0.25},
       {"1e", 1.0}, {"1.5E+", 1.5},     {"\t42\r\n", 42.0},  {"+-3", 0.0},  {"1e400", 0.0}};
   for (const auto& [text, v] : cases) EXPECT_EQ(numericValue(text), v) << '"' << text << '"';
+}
+// The reader stops at the end of its text even where the buffer around it goes on with more of a number.
+TEST(NumberText, ReaderStopsAtTheEndOfItsText) {
+  const std::string_view buffer = "-12.5e-3";
+  const std::tuple<std::size_t, std::size_t, std::optional<double>> cases[] = {
+      {1, 0, {}}, {2, 2, -1.0}, {3, 3, -12.0}, {4, 4, -12.0}, {5, 5, -12.5}, {6, 5, {}}, {7, 5, {}}, {8, 8, -0.0125}};
+  for (const auto& [n, prefix, value] : cases)
+    EXPECT_EQ(std::tuple(decimalPrefix(buffer.substr(0, n)), readDecimal(buffer.substr(0, n))),
+              std::tuple(prefix, value))
+        << n;
 }
 using Pairs = std::vector<std::pair<double, double>>;
 ScanRead readText(const std::string& text) {

@@ -46,11 +46,21 @@ TEST_F(Report, PdfTextHoldsEveryResultAndBothPaths) {
                                      "Left Temp: Raw"};
   wanted.push_back(form.MaxTemp[2].Text + " " + form.Max_at[1].Text);  // File 2's extremes and where they lie
   wanted.push_back(form.MinTemp[2].Text + " " + form.Max_at[3].Text);
-  const app::TextBox* const boxes[] = {form.AreaRatio, form.SlopeComp, form.Correlation, form.r_ratio, form.t_ratio};
+  const app::Form::Boxes* const boxes[] = {&form.AreaRatio, &form.SlopeComp, &form.Correlation, &form.r_ratio,
+                                           &form.t_ratio};
   for (int row = 0; row < 5; ++row)
-    wanted.push_back(output::kReportRowNames[row] + (" " + boxes[row][1].Text + " " + boxes[row][0].Text) + " " +
-                     boxes[row][2].Text);
+    wanted.push_back(output::kReportRowNames[row] + (" " + (*boxes[row])[1].Text + " " + (*boxes[row])[0].Text) + " " +
+                     (*boxes[row])[2].Text);
   expectText(wanted);
+}
+// Two scans of different lengths: each file's own path, point count and extremes (Left Temp over points 0..3,
+// where the shorter file pulls the cut-offs).
+TEST_F(Report, EachFileShowsItsOwnCountPathAndExtremes) {
+  const double left1[] = {31, 35, 33, 30.5, 36, 29}, left2[] = {36.5, 29.25, 37, 33};
+  const std::string one = loadText(1, "one.txt", scanOf(6, [&](int r) { return std::pair{left1[5 - r], 20.0}; }));
+  const std::string two = loadText(2, "two.txt", scanOf(4, [&](int r) { return std::pair{left2[3 - r], 20.0}; }));
+  expectText({"File 1 " + one + "\n# of Pnts: 5\nFile 2 " + two + "\n# of Pnts: 3\n",
+              "File 1 35 1 30.5 3\nFile 2 37 2 29.25 1\n"});
 }
 // The chart holds the surface's pixels on either paper size; poppler smooths
 // images enlarged less than 4 times, so it renders at 4 times.

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 
 #include "app/chart_files.hpp"
@@ -80,10 +79,7 @@ void ChartView::saveReport() {
 void ChartView::printReport() {
   if (!report_) return;
   QPrinter printer;
-  printer.setPageSize(picture::localPageSize());
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  printReport(printer);
+  if (askPrinter(printer, this)) printReport(printer);
 }
 
 void ChartView::printReport(QPrinter& printer) {
@@ -93,12 +89,7 @@ void ChartView::printReport(QPrinter& printer) {
   printer.setFullPage(true);
   printer.setResolution(picture::kReportDpi);
   QPainter painter;
-  if (!painter.begin(&printer)) {
-    const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-    messages_->show(app::messages::cannotWrite("report", name.toStdString(), "the printer did not start"),
-                    app::kErrorTitle);
-    return;
-  }
+  if (!beginPrinting(painter, printer, *messages_)) return;
   const picture::ReportLayout layout =
       picture::reportLayout(QRect(0, 0, printer.width(), printer.height()), printer.resolution());
   picture::paintReport(painter, layout, report_(), picture::chartImage(surface_));

@@ -4,7 +4,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <utility>
+
+#include "app/messages.hpp"
+#include "picture/report_pages.hpp"
 
 namespace varnel::qt {
 
@@ -106,6 +112,20 @@ void QtMessageBox::show(const std::string& text, const std::string& title) {
   box.setStandardButtons(QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
+}
+
+bool askPrinter(QPrinter& printer, QWidget* parent) {
+  printer.setPageSize(picture::localPageSize());
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool beginPrinting(QPainter& painter, QPrinter& printer, app::MessageBox& messages) {
+  if (painter.begin(&printer)) return true;
+  const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+  messages.show(app::messages::cannotWrite("report", name.toStdString(), "the printer did not start"),
+                app::kErrorTitle);
+  return false;
 }
 
 }  // namespace varnel::qt

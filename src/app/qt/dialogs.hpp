@@ -6,6 +6,9 @@
 
 #include "app/dialogs.hpp"
 
+class QPainter;
+class QPrinter;
+
 namespace varnel::qt {
 
 // Qt's file dialog behind the form's FileDialog: the filter text
@@ -49,5 +52,13 @@ class QtMessageBox : public app::MessageBox {
  private:
   QPointer<QWidget> parent_;
 };
+
+// The system's print dialog for a report, on the local paper size; true when
+// the user chose to print.
+bool askPrinter(QPrinter& printer, QWidget* parent);
+
+// Starts `painter` on `printer`; when the printer does not start, says so
+// as a report that cannot be written, and returns false.
+bool beginPrinting(QPainter& painter, QPrinter& printer, app::MessageBox& messages);
 
 }  // namespace varnel::qt

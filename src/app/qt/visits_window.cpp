@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMimeData>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -68,6 +67,17 @@ QStringList draggedFiles(const QMimeData* data) {
   for (const QUrl& url : data->urls())
     if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isDir()) files << url.toLocalFile();
   return files;
+}
+
+// A push button of the window, named for the tests, that Enter in a list
+// does not press.
+template <typename Slot>
+QPushButton* button(QWidget* owner, const QString& text, const char* name, Slot slot) {
+  auto* b = new QPushButton(text);
+  b->setObjectName(QString::fromUtf8(name));
+  b->setAutoDefault(false);
+  QObject::connect(b, &QPushButton::clicked, owner, slot);
+  return b;
 }
 
 constexpr const char* kListFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
@@ -149,21 +159,14 @@ QWidget* VisitsWindow::buildVisits() {
   visitsView_->viewport()->installEventFilter(this);
   connect(visitsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VisitsWindow::updateButtons);
 
-  const auto button = [this](const QString& text, const char* name, auto slot) {
-    auto* b = new QPushButton(text);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, slot);
-    return b;
-  };
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(button(QStringLiteral("&Add Scans…"), "add", [this] { addWithDialog(); }));
-  buttons->addWidget(remove_ = button(QStringLiteral("&Remove"), "remove", [this] { removeSelected(); }));
-  buttons->addWidget(up_ = button(QStringLiteral("Move &Up"), "up", [this] { moveSelected(-1); }));
-  buttons->addWidget(down_ = button(QStringLiteral("Move &Down"), "down", [this] { moveSelected(1); }));
+  buttons->addWidget(button(this, QStringLiteral("&Add Scans…"), "add", [this] { addWithDialog(); }));
+  buttons->addWidget(remove_ = button(this, QStringLiteral("&Remove"), "remove", [this] { removeSelected(); }));
+  buttons->addWidget(up_ = button(this, QStringLiteral("Move &Up"), "up", [this] { moveSelected(-1); }));
+  buttons->addWidget(down_ = button(this, QStringLiteral("Move &Down"), "down", [this] { moveSelected(1); }));
   buttons->addStretch();
-  buttons->addWidget(button(QStringLiteral("&Open List…"), "openList", [this] { openList(); }));
-  buttons->addWidget(saveList_ = button(QStringLiteral("Save &List…"), "saveList", [this] { saveList(); }));
+  buttons->addWidget(button(this, QStringLiteral("&Open List…"), "openList", [this] { openList(); }));
+  buttons->addWidget(saveList_ = button(this, QStringLiteral("Save &List…"), "saveList", [this] { saveList(); }));
 
   auto* layout = new QVBoxLayout(box);
   layout->addWidget(visitsView_, 1);
@@ -311,17 +314,10 @@ QWidget* VisitsWindow::buildFooter() {
   cancel_->setObjectName(QStringLiteral("cancel"));
   cancel_->hide();
   connect(cancel_, &QPushButton::clicked, this, &VisitsWindow::cancel);
-  const auto button = [this](const QString& text, const char* name, auto slot) {
-    auto* b = new QPushButton(text);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, slot);
-    return b;
-  };
-  saveVisits_ = button(QStringLiteral("Save &Visit Table…"), "saveVisitTable", [this] { saveVisitTable(); });
-  savePairs_ = button(QStringLiteral("Save &Pair Table…"), "savePairTable", [this] { savePairTable(); });
-  saveReport_ = button(QStringLiteral("Save R&eport…"), "saveReport", [this] { saveReport(); });
-  print_ = button(QStringLiteral("Pr&int Report…"), "printReport", [this] { printReport(); });
+  saveVisits_ = button(this, QStringLiteral("Save &Visit Table…"), "saveVisitTable", [this] { saveVisitTable(); });
+  savePairs_ = button(this, QStringLiteral("Save &Pair Table…"), "savePairTable", [this] { savePairTable(); });
+  saveReport_ = button(this, QStringLiteral("Save R&eport…"), "saveReport", [this] { saveReport(); });
+  print_ = button(this, QStringLiteral("Pr&int Report…"), "printReport", [this] { printReport(); });
 
   auto* layout = new QHBoxLayout(footer);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -641,10 +637,7 @@ void VisitsWindow::saveReport() {
 void VisitsWindow::printReport() {
   if (!series_) return;
   QPrinter printer;
-  printer.setPageSize(picture::localPageSize());
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  printReport(printer);
+  if (askPrinter(printer, this)) printReport(printer);
 }
 
 void VisitsWindow::printReport(QPrinter& printer) {
@@ -653,12 +646,7 @@ void VisitsWindow::printReport(QPrinter& printer) {
   s.measure = measure_->currentIndex(), s.channel = matrixChannel_->currentIndex();
   printer.setFullPage(true);
   QPainter painter;
-  if (!painter.begin(&printer)) {
-    const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-    messages_->show(app::messages::cannotWrite("report", name.toStdString(), "the printer did not start"),
-                    app::kErrorTitle);
-    return;
-  }
+  if (!beginPrinting(painter, printer, *messages_)) return;
   visits::paintVisitsReport(painter, QRect(0, 0, printer.width(), printer.height()), printer.resolution(), *series_, s,
                             app::localDateTime(), [&printer] { printer.newPage(); });
 }

@@ -57,9 +57,8 @@ std::string lower(std::string s) {
 
 }  // namespace
 
-std::vector<PairLine> readPairLines(const std::string& text) {
-  std::vector<PairLine> lines;
-  bool first = true;
+std::vector<std::pair<int, std::string>> listLines(const std::string& text) {
+  std::vector<std::pair<int, std::string>> lines;
   int number = 0;
   for (std::size_t at = 0; at < text.size();) {
     std::size_t end = text.find('\n', at);
@@ -69,7 +68,15 @@ std::vector<PairLine> readPairLines(const std::string& text) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::string t = trim(line);
-    if (t.empty() || t[0] == '#') continue;
+    if (!t.empty() && t[0] != '#') lines.emplace_back(number, std::move(line));
+  }
+  return lines;
+}
+
+std::vector<PairLine> readPairLines(const std::string& text) {
+  std::vector<PairLine> lines;
+  bool first = true;
+  for (const auto& [number, line] : listLines(text)) {
     PairLine p;
     p.line = number;
     if (!splitFields(line, p.fields)) {

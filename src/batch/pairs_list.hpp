@@ -3,11 +3,17 @@
 // "scan1,scan2,stem", CSV fields, with blank lines, comments and an optional
 // header left out.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/comparison.hpp"
 
 namespace varnel::batch {
+
+// The lines of a list file that say something, with their numbers (from 1):
+// LF or CR LF ends a line; blank lines and lines starting with # (after
+// blanks) are left out.
+std::vector<std::pair<int, std::string>> listLines(const std::string& text);
 
 // One line of a list of pairs.
 struct PairLine {

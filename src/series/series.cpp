@@ -10,6 +10,7 @@
 #include <map>
 
 #include "app/messages.hpp"
+#include "batch/pairs_list.hpp"
 #include "batch/summary.hpp"
 #include "model/number_text.hpp"
 
@@ -155,14 +156,7 @@ Series compute(const std::vector<std::string>& paths, const batch::Steps& steps,
 
 std::vector<std::string> readVisitList(const std::string& text, const std::string& folder) {
   std::vector<std::string> paths;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos || line.front() == '#') continue;
+  for (const auto& [number, line] : batch::listLines(text)) {
     const std::filesystem::path p(line);
     paths.push_back(p.is_absolute() ? line : (std::filesystem::path(folder) / p).lexically_normal().string());
   }

@@ -35,9 +35,8 @@ void paintLegend(QPainter& painter, const QRectF& box, const Scale& scale, doubl
 
 // The report's pages; `newPage` starts the next sheet of the device.
 // Returns the number of pages drawn.
-int paintVisitsReport(QPainter& painter, const QRect& page, double dpi, const series::Series& s,
-                      const VisitsSettings& settings, const std::string& dateTime,
-                      const std::function<void()>& newPage);
+int paintVisitsReport(QPainter& painter, const QRect& page, double dpi, const series::Series& ser,
+                      const VisitsSettings& v, const std::string& dateTime, const std::function<void()>& newPage);
 
 // The report as the bytes of a PDF; empty when it cannot be drawn.
 std::string visitsReportPdf(const series::Series& s, const VisitsSettings& settings, const std::string& dateTime,

@@ -36,6 +36,12 @@ inline constexpr std::array<const char*, kReportRows> kReportRowNames = {"Area R
 inline constexpr std::array<const char*, kReportColumns> kReportColumnNames = {"Lft", "Delta", "Rt"};
 // The channel (0 Delta-T, 1 Left Temp, 2 Right Temp) of each on-screen column.
 inline constexpr std::array<int, kReportColumns> kReportColumnChannel = {1, 0, 2};
+// The on-screen column of a channel.
+inline constexpr std::size_t reportColumnOf(int channel) {
+  std::size_t column = 0;
+  while (column + 1 < kReportColumns && kReportColumnChannel[column] != channel) ++column;
+  return column;
+}
 
 // The results as the window's grid shows them: [row][on-screen column].
 using ResultGrid = std::array<std::array<std::string, kReportColumns>, kReportRows>;

@@ -31,12 +31,6 @@ model::Table placed(const model::ScanRead& read) {
 std::string number(double v) { return model::formatNumber(v); }
 std::string numberOr(const std::optional<double>& v) { return v ? number(*v) : model::kNoValue; }
 
-// The on-screen column of a channel in a result grid.
-std::size_t columnOf(int channel) {
-  const auto& cols = output::kReportColumnChannel;
-  return static_cast<std::size_t>(std::find(cols.begin(), cols.end(), channel) - cols.begin());
-}
-
 }  // namespace
 
 const Pair& Series::pair(int earlier, int later) const {
@@ -208,7 +202,7 @@ std::string pairTable(const Series& s) {
 }
 
 std::string printedTable(const Series& s, int channel) {
-  const std::size_t col = columnOf(channel);
+  const std::size_t col = output::reportColumnOf(channel);
   const auto results = [&](int earlier, int later) -> std::vector<std::string> {
     if (earlier < 0) return {"", ""};
     const batch::Outcome& o = s.pair(earlier, later).outcome;

@@ -32,10 +32,7 @@ Cell cellOf(const series::Pair& pair, int measure, int channel) {
   }
   std::optional<double> value;
   if (measure < output::kReportRows) {
-    int column = 0;
-    while (column < output::kReportColumns && output::kReportColumnChannel[static_cast<std::size_t>(column)] != channel)
-      ++column;
-    c.text = pair.outcome.results[static_cast<std::size_t>(measure)][static_cast<std::size_t>(column)];
+    c.text = pair.outcome.results[static_cast<std::size_t>(measure)][output::reportColumnOf(channel)];
     value = model::readDecimal(c.text);
   } else if (const auto& a = pair.agreement[static_cast<std::size_t>(channel)]) {
     if (measure == kMeanDifference) value = a->meanDifference;

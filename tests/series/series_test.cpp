@@ -118,7 +118,11 @@ TEST(SeriesCommand, FailedVisitsAndTooFewOfThem) {
             std::string::npos);
   EXPECT_NE(pairs.find("\n1,4," + example("back_visit1.txt") + "," + example("back_visit2.txt") + ",ok,,0.98614"),
             std::string::npos);
-  EXPECT_NE(out.find("\n4      500"), std::string::npos) << out;
+  // Visit 4 against visit 3 (failed) and visit 1: correlation and t % of Left Temp.
+  EXPECT_NE(out.find("\n4      500     0.130299401197605  0.82               387  103       34        failed      failed"
+                     "        0.998100542255158  0.957317073170732\n"),
+            std::string::npos)
+      << out;
   ASSERT_EQ(std::system(("pdftotext " + d.file("r.pdf") + " " + d.file("r.txt")).c_str()), 0);
   for (const char* text : {"gone.txt", "back_visit2.txt", "0.130299401197605", "Correlation, Left Temp"})
     EXPECT_NE(readAll(d.file("r.txt")).find(text), std::string::npos) << text;

@@ -624,10 +624,15 @@ void VisitsWindow::savePairTable() {
   if (series_) saveText("pair table", kCsvFilter, "pairs.csv", series::pairTable(*series_), *csvDialog_);
 }
 
-void VisitsWindow::saveReport() {
-  if (!series_) return;
+visits::VisitsSettings VisitsWindow::reportSettings() const {
   visits::VisitsSettings s = computed_;
   s.measure = measure_->currentIndex(), s.channel = matrixChannel_->currentIndex();
+  return s;
+}
+
+void VisitsWindow::saveReport() {
+  if (!series_) return;
+  const visits::VisitsSettings s = reportSettings();
   const std::string path = pdfDialog_->ask(app::DialogKind::Save, kPdfFilter, "visits_report.pdf");
   if (path.empty()) return;
   const output::Saved saved = visits::saveVisitsReportPdf(*series_, s, path);
@@ -642,8 +647,7 @@ void VisitsWindow::printReport() {
 
 void VisitsWindow::printReport(QPrinter& printer) {
   if (!series_) return;
-  visits::VisitsSettings s = computed_;
-  s.measure = measure_->currentIndex(), s.channel = matrixChannel_->currentIndex();
+  const visits::VisitsSettings s = reportSettings();
   printer.setFullPage(true);
   QPainter painter;
   if (!beginPrinting(painter, printer, *messages_)) return;

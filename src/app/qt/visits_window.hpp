@@ -68,6 +68,8 @@ class VisitsWindow : public QWidget {
   void saveVisitTable();
   void savePairTable();
   void saveReport();
+  // The settings the series was computed with, and the matrix on show.
+  visits::VisitsSettings reportSettings() const;
   void printReport();
   void printReport(QPrinter& printer);
   void cancel();

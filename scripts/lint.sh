@@ -34,6 +34,31 @@ PY
 [ ${#sources[@]} -gt 0 ] || { echo "lint: no sources of src/ in $build/compile_commands.json"; exit 1; }
 
 status=0
+echo "== layers"
+# The order of the README's list of layers: a file of src/ includes only
+# from its own folder and those listed before it.
+if ! python3 - <<'PY'
+import pathlib, re, sys
+readme = pathlib.Path("README.md").read_text()
+layout = readme.split("## Layout", 1)[1].split("\n## ", 1)[0]
+order = re.findall(r"^- `([a-z_]+)/`", layout, re.M)
+folders = sorted(p.name for p in pathlib.Path("src").iterdir() if p.is_dir())
+rank = {d: i for i, d in enumerate(order)}
+bad = [f"src/{d}/ is not in the README's list of layers" for d in folders if d not in rank]
+bad += [f"the README lists {d}/, which src/ does not hold" for d in order if d not in folders]
+for f in sorted(pathlib.Path("src").rglob("*.[ch]pp")):
+    here = f.parts[1]
+    for n, line in enumerate(f.read_text(errors="replace").splitlines(), 1):
+        m = re.match(r'#include "([a-z_]+)/', line)
+        if m and here in rank and rank.get(m.group(1), -1) > rank[here]:
+            bad.append(f"{f}:{n}: {here}/ includes from {m.group(1)}/, listed after it in the README")
+print("\n".join(bad))
+sys.exit(1 if bad else 0)
+PY
+then
+  status=1
+fi
+
 echo "== clang-tidy (${#sources[@]} files)"
 tidy=$(command -v run-clang-tidy || command -v run-clang-tidy-14)
 if ! "$tidy" -p "$build" -j 2 -quiet "${sources[@]}" >"$build/clang-tidy.log" 2>&1; then

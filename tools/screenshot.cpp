@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "app/form.hpp"
-#include "app/qt/main_window.hpp"
-#include "app/qt/program.hpp"
+#include "qt/main_window.hpp"
+#include "qt/program.hpp"
 #include "app/stand_in_dialogs.hpp"
 
 int main(int argc, char* argv[]) {

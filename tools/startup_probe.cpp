@@ -30,8 +30,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/qt/chart_view.hpp"
-#include "app/qt/program.hpp"
+#include "qt/chart_view.hpp"
+#include "qt/program.hpp"
 #include "picture/chart_picture.hpp"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/qt/program.hpp"
-#include "app/qt/visits_window.hpp"
+#include "qt/program.hpp"
+#include "qt/visits_window.hpp"
 
 int main(int argc, char* argv[]) {
   if (argc < 3) {

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "app/messages.hpp"
-#include "app/qt/program.hpp"
-#include "app/qt/visits_window.hpp"
+#include "qt/program.hpp"
+#include "qt/visits_window.hpp"
 #include "app/report_content.hpp"
 #include "model/number_text.hpp"
 #include "support/scripted.hpp"

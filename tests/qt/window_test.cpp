@@ -4,8 +4,8 @@
 #include <QPrinter>
 #include <QtWidgets>
 
-#include "app/qt/chart_view.hpp"
-#include "app/qt/program.hpp"
+#include "qt/chart_view.hpp"
+#include "qt/program.hpp"
 #include "app/report_content.hpp"
 #include "support/scripted.hpp"
 

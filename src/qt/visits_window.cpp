@@ -1,4 +1,4 @@
-#include "app/qt/visits_window.hpp"
+#include "qt/visits_window.hpp"
 
 #include <QApplication>
 #include <QChart>
@@ -35,8 +35,8 @@
 
 #include "app/form.hpp"
 #include "app/messages.hpp"
-#include "app/qt/main_window.hpp"
-#include "app/qt/visits_models.hpp"
+#include "qt/main_window.hpp"
+#include "qt/visits_models.hpp"
 #include "app/report_content.hpp"
 #include "app/stand_in_dialogs.hpp"
 #include "output/report.hpp"

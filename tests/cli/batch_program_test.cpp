@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "app/report_content.hpp"
-#include "batch/options.hpp"
 #include "batch/comparison.hpp"
 #include "batch/summary.hpp"
+#include "cli/options.hpp"
 #include "support/scripted.hpp"
 
 namespace varnel::test {
@@ -34,9 +34,9 @@ TEST_P(SameAsTheWindow, FilesChartAndResults) {
   // results file and export in a folder of its own.
   FormFixture f;
   std::istringstream words(GetParam());
-  batch::Options o = batch::parseArguments({std::istream_iterator<std::string>(words), {}}).options;
-  batch::Comparison c{example(o.single.scan1), example(o.single.scan2), f.dir.file("r.txt"), f.dir.file("n.txt"),
-                      "", ""};
+  cli::Options o = cli::parseArguments({std::istream_iterator<std::string>(words), {}}).options;
+  batch::Comparison c{
+      example(o.single.scan1), example(o.single.scan2), f.dir.file("r.txt"), f.dir.file("n.txt"), "", ""};
   app::Form& form = f.form;
   for (const batch::Action& a : batch::actionsOf(c, o.steps)) {
     if (!a.answer.empty()) f.dialog.answers = {a.answer};
@@ -64,13 +64,14 @@ INSTANTIATE_TEST_SUITE_P(Examples, SameAsTheWindow,
 // Bad command lines are refused with exit status 2 before any scan is read
 // (a and b do not exist) or anything is written.
 TEST(BatchOptions, GoodAndBadCommandLines) {
-  const auto p = batch::parseArguments({"x.txt",     "--lower",  "225",         "--upper=80", "--smooth", "left",
-                                        "--smooth",  "delta",    "--shift1",    "0",          "--shift2", "100",
-                                        "--channel", "right",    "--threshold", "-2e-1",      "--slopes", "--results",
-                                        "r",         "--export", "e",           "--chart",    "c.png",    "y.txt"});
-  const batch::Options& o = p.options;
-  EXPECT_EQ(std::tie(p.error, o.single.scan1, o.single.scan2, o.single.results, o.single.exportPath, o.single.chart, o.steps.threshold, o.steps.lower,
-                     o.steps.upper, o.steps.shift1, o.steps.shift2, o.steps.channel, o.steps.slopes, o.steps.smooth),
+  const auto p = cli::parseArguments({"x.txt",     "--lower",  "225",         "--upper=80", "--smooth", "left",
+                                      "--smooth",  "delta",    "--shift1",    "0",          "--shift2", "100",
+                                      "--channel", "right",    "--threshold", "-2e-1",      "--slopes", "--results",
+                                      "r",         "--export", "e",           "--chart",    "c.png",    "y.txt"});
+  const cli::Options& o = p.options;
+  EXPECT_EQ(std::tie(p.error, o.single.scan1, o.single.scan2, o.single.results, o.single.exportPath, o.single.chart,
+                     o.steps.threshold, o.steps.lower, o.steps.upper, o.steps.shift1, o.steps.shift2, o.steps.channel,
+                     o.steps.slopes, o.steps.smooth),
             std::tuple("", "x.txt", "y.txt", "r", "e", "c.png", "-2e-1", 225, 80, 0, 100, 2, true, std::vector{1, 0}));
   ScratchDir d;
   // clang-format off

@@ -11,7 +11,7 @@
 #include <atomic>
 #include <memory>
 
-#include "app/qt/dialogs.hpp"
+#include "qt/dialogs.hpp"
 #include "series/series.hpp"
 #include "visits/visits_report.hpp"
 

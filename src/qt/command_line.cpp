@@ -1,4 +1,4 @@
-#include "app/qt/command_line.hpp"
+#include "qt/command_line.hpp"
 
 #include <QByteArrayView>
 #include <QCommandLineParser>

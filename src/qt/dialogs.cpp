@@ -1,4 +1,4 @@
-#include "app/qt/dialogs.hpp"
+#include "qt/dialogs.hpp"
 
 #include <QDir>
 #include <QFileDialog>

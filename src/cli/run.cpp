@@ -1,6 +1,6 @@
 // The run: the command line, then one comparison, a list of them side by
 // side, or a series of visits.
-#include "batch/run.hpp"
+#include "cli/run.hpp"
 
 #include <unistd.h>
 
@@ -14,18 +14,19 @@
 #include <sstream>
 
 #include "app/messages.hpp"
-#include "batch/options.hpp"
 #include "batch/pairs_list.hpp"
 #include "batch/summary.hpp"
+#include "cli/options.hpp"
 #include "model/decimal.hpp"
 #include "output/save_file.hpp"
 #include "series/series.hpp"
 #include "visits/visits_report.hpp"
 
-namespace varnel::batch {
+namespace varnel::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace batch;  // the engine this program runs
 
 void printError(std::ostream& err, const std::string& where, const std::string& message) {
   err << where << app::kErrorTitle << ": " << message << '\n';
@@ -175,9 +176,8 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
     inputs.push_back({"the list of visits", o.visitList});
   }
   for (std::size_t i = 0; i < paths.size(); ++i) inputs.push_back({"visit " + std::to_string(i + 1), paths[i]});
-  if (const std::string why = clash(inputs, {{"visit table", o.visitTable},
-                                             {"pair table", o.pairTable},
-                                             {"report", o.single.report}});
+  if (const std::string why =
+          clash(inputs, {{"visit table", o.visitTable}, {"pair table", o.pairTable}, {"report", o.single.report}});
       !why.empty()) {
     printError(err, "", why);
     return 1;
@@ -214,7 +214,8 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
   if (!o.visitTable.empty() && !save("visit table", o.visitTable, series::visitTable(s), err)) return 1;
   if (!o.pairTable.empty() && !save("pair table", o.pairTable, series::pairTable(s), err)) return 1;
   if (!o.single.report.empty()) {
-    visits::VisitsSettings settings{o.steps, t, visits::VisitsSettings().measure, o.steps.channel.value_or(model::kLeft)};
+    visits::VisitsSettings settings{o.steps, t, visits::VisitsSettings().measure,
+                                    o.steps.channel.value_or(model::kLeft)};
     const output::Saved saved = visits::saveVisitsReportPdf(s, settings, o.single.report);
     if (!saved.ok()) {
       printError(err, "", app::messages::cannotWrite("report", o.single.report, saved.reason));
@@ -241,4 +242,4 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   return o.pairs.empty() ? runSingle(o, out, err) : runPairs(o, out, err);
 }
 
-}  // namespace varnel::batch
+}  // namespace varnel::cli

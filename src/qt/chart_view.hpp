@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "app/dialogs.hpp"
-#include "app/qt/dialogs.hpp"
+#include "qt/dialogs.hpp"
 #include "chart/surface.hpp"
 #include "output/report.hpp"
 

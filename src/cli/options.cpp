@@ -1,6 +1,6 @@
 // The options of varnel-batch as one table, read with QCommandLineParser;
 // each value is checked here before anything runs.
-#include "batch/options.hpp"
+#include "cli/options.hpp"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -9,7 +9,7 @@
 
 #include "model/decimal.hpp"
 
-namespace varnel::batch {
+namespace varnel::cli {
 namespace {
 
 // What an option's value must be.
@@ -46,11 +46,10 @@ struct Option {
 
 // Named once each; the help lists them in this order.
 constexpr Option kOptions[] = {
-    {"lower", "N", Kind::Whole, bar(app::kLowerCutoffBar),
-     [](Options& o, const Value& v) { o.steps.lower = v.number; }, Scope::Any,
-     "Step: the lower cut-off, {range} (at start {start})."},
-    {"upper", "N", Kind::Whole, bar(app::kUpperCutoffBar),
-     [](Options& o, const Value& v) { o.steps.upper = v.number; }, Scope::Any,
+    {"lower", "N", Kind::Whole, bar(app::kLowerCutoffBar), [](Options& o, const Value& v) { o.steps.lower = v.number; },
+     Scope::Any, "Step: the lower cut-off, {range} (at start {start})."},
+    {"upper", "N", Kind::Whole, bar(app::kUpperCutoffBar), [](Options& o, const Value& v) { o.steps.upper = v.number; },
+     Scope::Any,
      "Step: the upper cut-off, {range} (at start {start}; a scan shorter than that pulls it down to its last "
      "point)."},
     {"smooth", "CHANNEL", Kind::Channel, kNoRange,
@@ -70,8 +69,8 @@ constexpr Option kOptions[] = {
      Scope::Single, "One comparison: write the results file (49 lines)."},
     {"export", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.exportPath = v.text; },
      Scope::Single, "One comparison: write the normalised data export."},
-    {"chart", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.chart = v.text; },
-     Scope::Single, "One comparison: write the chart as a 287 x 500 PNG image."},
+    {"chart", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.chart = v.text; }, Scope::Single,
+     "One comparison: write the chart as a 287 x 500 PNG image."},
     {"report", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.single.report = v.text; },
      Scope::Single,
      "One comparison: write the comparison report, one PDF page. With --visits: the visits report, the list "
@@ -111,7 +110,8 @@ constexpr Option kOptions[] = {
      "pair's files and may be left out: then the pair writes only its summary row. Relative paths are taken from "
      "the current folder. A failed pair does not stop the others."},
     {"outputs", "LIST", Kind::Outputs, kNoRange, [](Options& o, const Value& v) { o.outputs = v.outputs; },
-     Scope::Pairs, "With --pairs: the files each pair writes, a comma-separated list of\n{items}(default: {defaults})."},
+     Scope::Pairs,
+     "With --pairs: the files each pair writes, a comma-separated list of\n{items}(default: {defaults})."},
     {"jobs", "N", Kind::Whole, kJobs, [](Options& o, const Value& v) { o.jobs = v.number; }, Scope::Many,
      "With --pairs or --visits: run up to N comparisons at once, {range} (default: one per processor core); rows "
      "and messages still come in the order of the list."},
@@ -223,7 +223,8 @@ std::string parseError(const QCommandLineParser& parser) {
   const QString error = parser.errorText();
   for (const Option& opt : kOptions) {
     const QString name = QStringLiteral("--") + QString::fromLatin1(opt.name);
-    if (error == QCommandLineParser::tr("Missing value after '%1'.").arg(name)) return dashed(opt.name) + " needs a value";
+    if (error == QCommandLineParser::tr("Missing value after '%1'.").arg(name))
+      return dashed(opt.name) + " needs a value";
     if (error == QCommandLineParser::tr("Unexpected value after '%1'.").arg(name))
       return dashed(opt.name) + " takes no value";
   }
@@ -283,7 +284,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     if (!o.pairs.empty()) return {o, "--visits and --pairs do not go together"};
     // --report is the one output of a comparison that a series has too.
     std::erase_if(given, [](const Option* opt) { return std::string_view(opt->name) == "report"; });
-    why = refuse(Scope::Single, " goes with FILE1 FILE2; with --visits, name the tables with --visit-table and --pair-table");
+    why = refuse(Scope::Single,
+                 " goes with FILE1 FILE2; with --visits, name the tables with --visit-table and --pair-table");
     if (why.empty()) why = refuse(Scope::Pairs, " goes with --pairs");
     if (why.empty() && !o.summary.empty()) why = "--summary goes with FILE1 FILE2 or --pairs";
     if (why.empty() && !o.visitList.empty() && !positional.empty())
@@ -364,4 +366,4 @@ has fewer than two visits that can be loaded), 2 for a bad command line.
 )help";
 }
 
-}  // namespace varnel::batch
+}  // namespace varnel::cli

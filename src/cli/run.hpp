@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace varnel::batch {
+namespace varnel::cli {
 
 // Arguments after the program name; returns the exit status.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-}  // namespace varnel::batch
+}  // namespace varnel::cli

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/run.hpp"
+#include "cli/run.hpp"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -18,5 +18,5 @@ int main(int argc, char** argv) {
   });
   int qtArgc = 1;
   QGuiApplication app(qtArgc, argv);
-  return varnel::batch::run(args, std::cout, std::cerr);
+  return varnel::cli::run(args, std::cout, std::cerr);
 }

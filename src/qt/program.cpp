@@ -1,11 +1,11 @@
-#include "app/qt/program.hpp"
+#include "qt/program.hpp"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 
 #include "app/layout.hpp"
-#include "app/qt/chart_view.hpp"
+#include "qt/chart_view.hpp"
 #include "app/report_content.hpp"
 
 namespace varnel::qt {

@@ -1,4 +1,4 @@
-#include "app/qt/chart_view.hpp"
+#include "qt/chart_view.hpp"
 
 #include <QAction>
 #include <QClipboard>

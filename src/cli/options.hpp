@@ -7,7 +7,14 @@
 
 #include "batch/comparison.hpp"
 
-namespace varnel::batch {
+namespace varnel::cli {
+
+// The program's options are the engine's steps, comparison and outputs.
+using batch::Comparison;
+using batch::kOutputKinds;
+using batch::OutputKind;
+using batch::PairOutputs;
+using batch::Steps;
 
 struct Options {
   Steps steps;
@@ -45,4 +52,4 @@ std::string helpText();
 // "left", "delta", "right" as the form's channel index; nullopt otherwise.
 std::optional<int> channelIndex(const std::string& name);
 
-}  // namespace varnel::batch
+}  // namespace varnel::cli

@@ -1,8 +1,8 @@
 // The calculator's program: one window over the form, real dialogs.
 #include <QApplication>
 
-#include "app/qt/command_line.hpp"
-#include "app/qt/program.hpp"
+#include "qt/command_line.hpp"
+#include "qt/program.hpp"
 
 int main(int argc, char* argv[]) {
   if (varnel::qt::asksForHelpOrVersion(argc, argv)) {

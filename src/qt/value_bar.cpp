@@ -1,4 +1,4 @@
-#include "app/qt/value_bar.hpp"
+#include "qt/value_bar.hpp"
 
 #include <QSignalBlocker>
 #include <QStyle>

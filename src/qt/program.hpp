@@ -3,8 +3,8 @@
 // the real dialogs, the form and its window, wired together. Tools that
 // must start the program exactly as the user gets it build it from here.
 #include "app/form.hpp"
-#include "app/qt/dialogs.hpp"
-#include "app/qt/main_window.hpp"
+#include "qt/dialogs.hpp"
+#include "qt/main_window.hpp"
 
 namespace varnel::qt {
 

@@ -1,4 +1,4 @@
-#include "app/qt/main_window.hpp"
+#include "qt/main_window.hpp"
 
 #include <QDropEvent>
 #include <QFileInfo>
@@ -16,10 +16,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/qt/chart_view.hpp"
-#include "app/qt/dialogs.hpp"
-#include "app/qt/value_bar.hpp"
-#include "app/qt/visits_window.hpp"
+#include "qt/chart_view.hpp"
+#include "qt/dialogs.hpp"
+#include "qt/value_bar.hpp"
+#include "qt/visits_window.hpp"
 #include "app/stand_in_dialogs.hpp"
 
 namespace varnel::qt {

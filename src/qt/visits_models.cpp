@@ -1,4 +1,4 @@
-#include "app/qt/visits_models.hpp"
+#include "qt/visits_models.hpp"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -247,7 +247,7 @@ struct Store::Impl {
 
   Status log(const QString& action, const QString& record, const QString& detail) const {
     return run(QStringLiteral("INSERT INTO log (at, os_user, action, record, detail) VALUES (?, ?, ?, ?, ?)"),
-               {nowUtc(), osUser(), action, record, detail});
+               {nowUtc(), osUser(), action, orEmpty(record), orEmpty(detail)});
   }
 
   // ---- schema

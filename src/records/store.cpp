@@ -504,6 +504,10 @@ struct Store::Impl {
 
   // ---- rows
 
+  Result<qint64> insertPatient(const PatientFields& f) const;
+  Result<qint64> insertVisit(const Patient& p, const VisitDetails& details, const QString& fileName,
+                             const QByteArray& bytes, int readings) const;
+
   static Patient patientOf(const QSqlQuery& q) {
     Patient p;
     p.id = q.value(0).toLongLong();
@@ -608,27 +612,34 @@ Status checkFields(const PatientFields& f) {
 QString nameOf(const PatientFields& f) { return f.family + QStringLiteral(", ") + f.given; }
 }  // namespace
 
+// Within a transaction: the patient, whose record number must be free.
+Result<qint64> Store::Impl::insertPatient(const PatientFields& f) const {
+  const Result<QVariant> taken = value(QStringLiteral("SELECT count(*) FROM patient WHERE record = ?"), {f.record});
+  if (!taken.ok()) return {0, taken.status};
+  if (taken.value.toInt() > 0)
+    return {0, fail(Fault::Duplicate, QStringLiteral("The record number \"%1\" is already used.").arg(f.record))};
+  QSqlQuery q;
+  Status st = run(q,
+                  QStringLiteral("INSERT INTO patient (record, family, given, birth_date, notes, version, "
+                                 "updated_at, record_key, name_key) VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?) RETURNING id"),
+                  {f.record, f.family, f.given, dateOrNull(f.birthDate), orEmpty(f.notes), nowUtc(), searchKey(f.record),
+                   nameKey(f.family, f.given)});
+  if (uniqueViolation(st, q))
+    return {0, fail(Fault::Duplicate, QStringLiteral("The record number \"%1\" is already used.").arg(f.record))};
+  if (!st.ok()) return {0, st};
+  if (!q.next()) return {0, engineFault(q.lastError())};
+  const qint64 id = q.value(0).toLongLong();
+  q.finish();
+  return {id, log(QStringLiteral("add patient"), f.record, nameOf(f))};
+}
+
 Result<Patient> Store::addPatient(const PatientFields& f) {
   if (Status s = checkFields(f); !s.ok()) return {{}, s};
   qint64 id = 0;
   const Status s = d_->transaction([&]() -> Status {
-    const Result<QVariant> taken = d_->value(QStringLiteral("SELECT count(*) FROM patient WHERE record = ?"), {f.record});
-    if (!taken.ok()) return taken.status;
-    if (taken.value.toInt() > 0)
-      return fail(Fault::Duplicate, QStringLiteral("The record number \"%1\" is already used.").arg(f.record));
-    QSqlQuery q;
-    Status st = d_->run(q,
-                        QStringLiteral("INSERT INTO patient (record, family, given, birth_date, notes, version, "
-                                       "updated_at, record_key, name_key) VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?) RETURNING id"),
-                        {f.record, f.family, f.given, dateOrNull(f.birthDate), orEmpty(f.notes),
-                         nowUtc(), searchKey(f.record), Impl::nameKey(f.family, f.given)});
-    if (Impl::uniqueViolation(st, q))
-      return fail(Fault::Duplicate, QStringLiteral("The record number \"%1\" is already used.").arg(f.record));
-    if (!st.ok()) return st;
-    if (!q.next()) return d_->engineFault(q.lastError());
-    id = q.value(0).toLongLong();
-    q.finish();
-    return d_->log(QStringLiteral("add patient"), f.record, nameOf(f));
+    const Result<qint64> added = d_->insertPatient(f);
+    id = added.value;
+    return added.status;
   });
   if (!s.ok()) return {{}, s};
   return patient(id);
@@ -767,50 +778,93 @@ Status checkDetails(const VisitDetails& d) {
 QString visitText(const VisitDetails& d) { return d.takenAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
 }  // namespace
 
+namespace {
+// The scan as the calculator reads it; refused with the reader's message.
+Result<model::ScanRead> readScanBytes(const QString& fileName, const QByteArray& bytes) {
+  std::istringstream in(bytes.toStdString());
+  model::ScanRead read = model::readScan(in);
+  const std::string name = fileName.toStdString();
+  if (!read.ok())
+    return {{}, fail(Fault::Refused, QString::fromStdString(app::messages::cannotLoad(name, read.errorLine, read.error)))};
+  if (read.count == 0) return {{}, fail(Fault::Refused, QString::fromStdString(app::messages::noReadings(name)))};
+  return {std::move(read), {}};
+}
+}  // namespace
+
+// Within a transaction: the visit and its scan, which the reader took.
+Result<qint64> Store::Impl::insertVisit(const Patient& p, const VisitDetails& details, const QString& fileName,
+                                        const QByteArray& bytes, int readings) const {
+  const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+  const QString name = QFileInfo(fileName).fileName();
+  const Result<QVariant> same = value(
+      QStringLiteral("SELECT v.taken_at FROM scan s JOIN visit v ON v.id = s.visit_id WHERE s.patient_id = ? AND s.sha256 = ?"),
+      {p.id, sha});
+  if (!same.ok()) return {0, same.status};
+  if (!same.value.isNull())
+    return {0, fail(Fault::Duplicate, QStringLiteral("The scan \"%1\" is already kept for %2 (visit of %3).")
+                                          .arg(name, p.fields.record, same.value.toString().replace(QLatin1Char('T'), QLatin1Char(' '))))};
+  QSqlQuery q;
+  Status st = run(q,
+                  QStringLiteral("INSERT INTO visit (patient_id, taken_at, examiner, room_temperature, "
+                                 "acclimatisation, notes, version, updated_at) VALUES (?, ?, ?, ?, ?, ?, 1, ?) RETURNING id"),
+                  {p.id, takenAtText(details.takenAt), orEmpty(details.examiner), optionalOrNull(details.roomTemperature),
+                   optionalOrNull(details.acclimatisation), orEmpty(details.notes), nowUtc()});
+  if (!st.ok()) return {0, st};
+  if (!q.next()) return {0, engineFault(q.lastError())};
+  const qint64 id = q.value(0).toLongLong();
+  q.finish();
+  st = run(q, QStringLiteral("INSERT INTO scan (visit_id, patient_id, file_name, bytes, sha256, readings) VALUES (?, ?, ?, ?, ?, ?)"),
+           {id, p.id, name, bytes, sha, readings});
+  if (uniqueViolation(st, q))
+    return {0, fail(Fault::Duplicate, QStringLiteral("The scan \"%1\" is already kept for %2.").arg(name, p.fields.record))};
+  if (!st.ok()) return {0, st};
+  st = log(QStringLiteral("import"), p.fields.record,
+           QStringLiteral("visit %1, scan %2 (%3 readings, SHA-256 %4)").arg(visitText(details), name).arg(readings).arg(sha));
+  return {id, st};
+}
+
 Result<Visit> Store::addVisit(qint64 patientId, const VisitDetails& details, const QString& fileName,
                               const QByteArray& bytes) {
   if (Status s = checkDetails(details); !s.ok()) return {{}, s};
-  // Kept only once the calculator's own reader takes it.
-  std::istringstream in(bytes.toStdString());
-  const model::ScanRead read = model::readScan(in);
-  if (!read.ok())
-    return {{}, fail(Fault::Refused, QString::fromStdString(app::messages::cannotLoad(fileName.toStdString(), read.errorLine, read.error)))};
-  if (read.count == 0)
-    return {{}, fail(Fault::Refused, QString::fromStdString(app::messages::noReadings(fileName.toStdString())))};
-  const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-  const QString name = QFileInfo(fileName).fileName();
+  const Result<model::ScanRead> read = readScanBytes(fileName, bytes);
+  if (!read.ok()) return {{}, read.status};
   qint64 id = 0;
   const Status s = d_->transaction([&]() -> Status {
     const Result<Patient> p = patient(patientId);
     if (!p.ok()) return p.status;
-    const Result<QVariant> same = d_->value(
-        QStringLiteral("SELECT v.taken_at FROM scan s JOIN visit v ON v.id = s.visit_id WHERE s.patient_id = ? AND s.sha256 = ?"),
-        {patientId, sha});
-    if (!same.ok()) return same.status;
-    if (!same.value.isNull())
-      return fail(Fault::Duplicate, QStringLiteral("The scan \"%1\" is already kept for %2 (visit of %3).")
-                                        .arg(name, p.value.fields.record, same.value.toString().replace(QLatin1Char('T'), QLatin1Char(' '))));
-    const QString now = nowUtc();
-    QSqlQuery q;
-    Status st = d_->run(q,
-                        QStringLiteral("INSERT INTO visit (patient_id, taken_at, examiner, room_temperature, "
-                                       "acclimatisation, notes, version, updated_at) VALUES (?, ?, ?, ?, ?, ?, 1, ?) RETURNING id"),
-                        {patientId, takenAtText(details.takenAt), orEmpty(details.examiner),
-                         optionalOrNull(details.roomTemperature), optionalOrNull(details.acclimatisation),
-                         orEmpty(details.notes), now});
-    if (!st.ok()) return st;
-    if (!q.next()) return d_->engineFault(q.lastError());
-    id = q.value(0).toLongLong();
-    q.finish();
-    st = d_->run(q,
-                 QStringLiteral("INSERT INTO scan (visit_id, patient_id, file_name, bytes, sha256, readings) VALUES (?, ?, ?, ?, ?, ?)"),
-                 {id, patientId, name, bytes, sha, read.count});
-    if (Impl::uniqueViolation(st, q))
-      return fail(Fault::Duplicate, QStringLiteral("The scan \"%1\" is already kept for %2.").arg(name, p.value.fields.record));
-    if (!st.ok()) return st;
-    return d_->log(QStringLiteral("import"), p.value.fields.record,
-                   QStringLiteral("visit %1, scan %2 (%3 readings, SHA-256 %4)").arg(visitText(details), name).arg(read.count).arg(sha));
+    const Result<qint64> added = d_->insertVisit(p.value, details, fileName, bytes, read.value.count);
+    id = added.value;
+    return added.status;
   });
+  if (!s.ok()) return {{}, s};
+  return visit(id);
+}
+
+Result<Visit> Store::importVisit(const PatientFields& fields, const VisitDetails& details, const QString& fileName,
+                                 const QByteArray& bytes, bool* patientAdded) {
+  if (Status s = checkFields(fields); !s.ok()) return {{}, s};
+  if (Status s = checkDetails(details); !s.ok()) return {{}, s};
+  const Result<model::ScanRead> read = readScanBytes(fileName, bytes);
+  if (!read.ok()) return {{}, read.status};
+  qint64 id = 0;
+  bool added = false;
+  const Status s = d_->transaction([&]() -> Status {
+    Result<Patient> p = patientByRecord(fields.record);
+    if (p.status.fault == Fault::NotFound) {
+      const Result<qint64> pid = d_->insertPatient(fields);
+      if (!pid.ok()) return pid.status;
+      p = patient(pid.value);
+      added = true;
+    } else if (p.ok() && (p.value.fields.family != fields.family || p.value.fields.given != fields.given)) {
+      return fail(Fault::Refused, QStringLiteral("The record number \"%1\" is already used for %2, not %3.")
+                                      .arg(fields.record, nameOf(p.value.fields), nameOf(fields)));
+    }
+    if (!p.ok()) return p.status;
+    const Result<qint64> v = d_->insertVisit(p.value, details, fileName, bytes, read.value.count);
+    id = v.value;
+    return v.status;
+  });
+  if (patientAdded) *patientAdded = s.ok() && added;
   if (!s.ok()) return {{}, s};
   return visit(id);
 }

@@ -171,6 +171,11 @@ class Store {
   // and with Fault::Duplicate when the patient already has the same scan.
   Result<Visit> addVisit(qint64 patientId, const VisitDetails& details, const QString& fileName,
                          const QByteArray& bytes);
+  // addVisit() for the patient with fields.record, added first when there
+  // is none, all in one transaction; refused when the record number is
+  // used with other names. `patientAdded`, when given, tells whether it was.
+  Result<Visit> importVisit(const PatientFields& fields, const VisitDetails& details, const QString& fileName,
+                            const QByteArray& bytes, bool* patientAdded = nullptr);
   Result<Visit> editVisit(qint64 visitId, int expectedVersion, const VisitDetails& details);
   Status removeVisit(qint64 visitId, int expectedVersion);
   // The scan's bytes exactly as they were kept.

@@ -86,17 +86,29 @@ std::optional<Agreement> agreement(const model::Table& earlier, const model::Tab
 
 Series compute(const std::vector<std::string>& paths, const batch::Steps& steps, const Thresholds& thresholds,
                const Run& run) {
-  Series s;
   // Read once each, by the full path that the form asks for.
   std::map<std::string, model::ScanRead> reads;
-  std::vector<std::string> full;
+  std::vector<ReadVisit> visits;
   for (const std::string& path : paths) {
+    auto [at, fresh] = reads.try_emplace(batch::fullPath(path));
+    if (fresh) at->second = model::readScanFile(at->first);
+    visits.push_back({path, at->second});
+  }
+  return compute(visits, steps, thresholds, run);
+}
+
+Series compute(const std::vector<ReadVisit>& visits, const batch::Steps& steps, const Thresholds& thresholds,
+               const Run& run) {
+  Series s;
+  // The form asks for each scan by the full path its dialog hands back.
+  std::map<std::string, const model::ScanRead*> reads;
+  std::vector<std::string> full;
+  for (const ReadVisit& rv : visits) {
     Visit& v = s.visits.emplace_back();
-    v.path = path;
-    full.push_back(batch::fullPath(path));
-    auto [at, fresh] = reads.try_emplace(full.back());
-    if (fresh) at->second = model::readScanFile(full.back());
-    const model::ScanRead& r = at->second;
+    v.path = rv.name;
+    full.push_back(batch::fullPath(rv.name));
+    reads.try_emplace(full.back(), &rv.read);
+    const model::ScanRead& r = rv.read;
     if (!r.ok()) {
       v.message = app::messages::cannotLoad(full.back(), r.errorLine, r.error);
     } else if (r.count == 0) {
@@ -108,13 +120,13 @@ Series compute(const std::vector<std::string>& paths, const batch::Steps& steps,
     }
   }
 
-  const int n = static_cast<int>(paths.size());
+  const int n = static_cast<int>(visits.size());
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j) s.pairs.push_back({i, j, {}, model::kLeft, {}});
 
   const auto readScan = [&reads](const std::string& path) {
     const auto at = reads.find(path);
-    return at != reads.end() ? at->second : model::readScanFile(path);
+    return at != reads.end() ? *at->second : model::readScanFile(path);
   };
   std::atomic<std::size_t> done{0};
   const auto compare = [&](Pair& p) {

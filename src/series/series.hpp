@@ -76,6 +76,15 @@ struct Run {
 Series compute(const std::vector<std::string>& paths, const batch::Steps& steps, const Thresholds& thresholds,
                const Run& run = {});
 
+// A visit whose scan is already read (from the records), under the name
+// the tables and the report give it; names are distinct.
+struct ReadVisit {
+  std::string name;
+  model::ScanRead read;
+};
+Series compute(const std::vector<ReadVisit>& visits, const batch::Steps& steps, const Thresholds& thresholds,
+               const Run& run = {});
+
 // The figures alone, for tests and for the window: a visit's asymmetry over
 // points lo..hi of a table as placed, and the agreement of two tables.
 Asymmetry asymmetry(const model::Table& scan, int lastPoint, int lo, int hi, const Thresholds& t);

@@ -15,8 +15,8 @@ std::string trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-// Fields of one CSV line; false for an unterminated quote or text after a
-// closing quote.
+}  // namespace
+
 bool splitFields(const std::string& line, std::vector<std::string>& fields) {
   std::size_t i = 0;
   while (true) {
@@ -49,6 +49,8 @@ bool splitFields(const std::string& line, std::vector<std::string>& fields) {
     ++i;  // the comma
   }
 }
+
+namespace {
 
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

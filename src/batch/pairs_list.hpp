@@ -15,6 +15,11 @@ namespace varnel::batch {
 // blanks) are left out.
 std::vector<std::pair<int, std::string>> listLines(const std::string& text);
 
+// The fields of one CSV line: separated by commas, blanks around a field
+// dropped, a field in double quotes may hold commas (a quote doubled
+// inside). False for an unterminated quote or text after a closing quote.
+bool splitFields(const std::string& line, std::vector<std::string>& fields);
+
 // One line of a list of pairs.
 struct PairLine {
   int line = 0;

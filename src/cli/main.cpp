@@ -18,5 +18,7 @@ int main(int argc, char** argv) {
   });
   int qtArgc = 1;
   QGuiApplication app(qtArgc, argv);
+  // The window's name, so that the records are found in the same data folder.
+  QCoreApplication::setApplicationName(QStringLiteral("varnel"));
   return varnel::cli::run(args, std::cout, std::cerr);
 }

@@ -88,6 +88,15 @@ constexpr Option kOptions[] = {
      Scope::Visits,
      "With --visits: the visits from LIST instead, one path a line; blank lines and lines starting with # are "
      "skipped, and relative paths are taken from LIST's own folder."},
+    {"patient", "RECORD", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.patient = v.text; },
+     Scope::Visits,
+     "With --visits: the visits of the patient with the record number RECORD, in date order, their scans "
+     "read from the records database; each visit is named by its date and scan name, and the report names the "
+     "patient."},
+    {"database", "DB", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.database = v.text; },
+     Scope::Visits,
+     "With --patient: the records database, a file (SQLite) or postgresql://[user@]host[:port]/dbname "
+     "(default: $VARNEL_DATABASE, else records.sqlite in the program's data folder)."},
     {"visit-table", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.visitTable = v.text; },
      Scope::Visits,
      "With --visits: write one row per visit: visit, scan, points, status, message, mean delta, largest delta, "
@@ -290,7 +299,11 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     if (why.empty() && !o.summary.empty()) why = "--summary goes with FILE1 FILE2 or --pairs";
     if (why.empty() && !o.visitList.empty() && !positional.empty())
       why = "--visits takes its scans from the command line or from --visit-list, not both";
-    if (why.empty() && o.visitList.empty() && positional.empty()) why = "--visits needs the scan files of the visits";
+    if (why.empty() && !o.patient.empty() && (!o.visitList.empty() || !positional.empty()))
+      why = "--patient takes the visits from the records, not from files";
+    if (why.empty() && !o.database.empty() && o.patient.empty()) why = "--database goes with --patient";
+    if (why.empty() && o.visitList.empty() && positional.empty() && o.patient.empty())
+      why = "--visits needs the scan files of the visits";
     o.visitFiles = positional;
   } else if (!o.pairs.empty()) {
     why = refuse(Scope::Visits, " goes with --visits");

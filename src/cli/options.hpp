@@ -32,6 +32,9 @@ struct Options {
   bool visits = false;
   std::vector<std::string> visitFiles;
   std::string visitList, visitTable, pairTable;
+  // Or the visits of one patient from the records (empty: none), and the
+  // database (empty: the default one).
+  std::string patient, database;
   std::optional<std::string> t1, t2;
   bool help = false;
 };

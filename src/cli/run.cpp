@@ -19,6 +19,7 @@
 #include "cli/options.hpp"
 #include "model/decimal.hpp"
 #include "output/save_file.hpp"
+#include "records/archive.hpp"
 #include "series/series.hpp"
 #include "visits/visits_report.hpp"
 
@@ -187,7 +188,33 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.t1) t.t1 = *model::readDecimal(*o.t1);
   if (o.t2) t.t2 = *model::readDecimal(*o.t2);
   series::Series s;
-  if (paths.size() >= 2) {
+  std::string patient;
+  if (!o.patient.empty()) {
+    // The patient's visits from the records, each scan read once from there.
+    const QString db = o.database.empty() ? records::defaultDatabase() : QString::fromStdString(o.database);
+    const records::Result<std::unique_ptr<records::Store>> store = records::Store::open(db);
+    const records::Result<records::Patient> p =
+        store.ok() ? store.value->patientByRecord(QString::fromStdString(o.patient)) : records::Result<records::Patient>{};
+    const records::Status failed = !store.ok() ? store.status : p.status;
+    if (!failed.ok()) {
+      printError(err, "", failed.message.toStdString());
+      return 1;
+    }
+    patient = (p.value.fields.record + QStringLiteral(": ") + p.value.fields.family + QStringLiteral(", ") +
+               p.value.fields.given)
+                  .toStdString();
+    const std::size_t n = store.value->visits(p.value.id).value.size();
+    Progress progress(err, n > 1 ? n * (n - 1) / 2 : 0);
+    series::Run run;
+    run.jobs = o.jobs;
+    run.progress = [&progress](std::size_t done, std::size_t) { progress.update(done); };
+    records::Result<series::Series> read = records::patientSeries(*store.value, p.value.fields.record, o.steps, t, run);
+    if (!read.ok()) {
+      printError(err, "", read.status.message.toStdString());
+      return 1;
+    }
+    s = std::move(read.value);
+  } else if (paths.size() >= 2) {
     Progress progress(err, paths.size() * (paths.size() - 1) / 2);
     series::Run run;
     run.jobs = o.jobs;
@@ -201,7 +228,7 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
       allOk = false;
     }
   if (s.loaded() < 2) {
-    printError(err, "", app::messages::visitsTooFew(static_cast<int>(paths.size()), s.loaded()));
+    printError(err, "", app::messages::visitsTooFew(static_cast<int>(o.patient.empty() ? paths.size() : s.visits.size()), s.loaded()));
     return 1;
   }
   for (const series::Pair& p : s.pairs) {
@@ -215,7 +242,7 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
   if (!o.pairTable.empty() && !save("pair table", o.pairTable, series::pairTable(s), err)) return 1;
   if (!o.single.report.empty()) {
     visits::VisitsSettings settings{o.steps, t, visits::VisitsSettings().measure,
-                                    o.steps.channel.value_or(model::kLeft)};
+                                    o.steps.channel.value_or(model::kLeft), patient};
     const output::Saved saved = visits::saveVisitsReportPdf(s, settings, o.single.report);
     if (!saved.ok()) {
       printError(err, "", app::messages::cannotWrite("report", o.single.report, saved.reason));

@@ -15,7 +15,7 @@ Saved failed(QSaveFile& f) {
 
 }  // namespace
 
-Saved saveFile(const std::string& path, std::string_view bytes) {
+Saved saveFile(const std::string& path, std::string_view bytes, bool ownerOnly) {
   if (path.empty()) return {"no file name given"};
   QSaveFile f(QString::fromStdString(path));
   // Writing straight into the target when no temporary file can be made
@@ -25,6 +25,7 @@ Saved saveFile(const std::string& path, std::string_view bytes) {
   // here: commit() does not check the flush of buffered bytes, and would
   // replace the file with a short one on a full disk.
   if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return failed(f);
+  if (ownerOnly && !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) return failed(f);
   // A short write says nothing of why; the write of the rest then fails
   // with the system's reason ("No space left on device").
   for (std::size_t done = 0; done < bytes.size();) {

@@ -53,6 +53,7 @@ int labelStep(double cell, double room) {
 std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, const VisitsSettings& v) {
   const batch::Steps& st = v.steps;
   std::vector<std::pair<QString, QString>> rows;
+  if (!v.patient.empty()) rows.emplace_back(QStringLiteral("Patient"), qs(v.patient));
   rows.emplace_back(QStringLiteral("Cut-offs"), QStringLiteral("lower %1, upper %2")
                                                     .arg(st.lower.value_or(app::kLowerCutoffBar.min))
                                                     .arg(st.upper.value_or(app::kUpperCutoffBar.max)));

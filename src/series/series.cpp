@@ -17,7 +17,11 @@
 namespace varnel::series {
 namespace {
 
-// The readings as the window places them: point j is reading count-1-j.
+std::string number(double v) { return model::formatNumber(v); }
+std::string numberOr(const std::optional<double>& v) { return v ? number(*v) : model::kNoValue; }
+
+}  // namespace
+
 model::Table placed(const model::ScanRead& read) {
   model::Table t{};
   const int last = read.count - 1;
@@ -27,11 +31,6 @@ model::Table placed(const model::ScanRead& read) {
   }
   return t;
 }
-
-std::string number(double v) { return model::formatNumber(v); }
-std::string numberOr(const std::optional<double>& v) { return v ? number(*v) : model::kNoValue; }
-
-}  // namespace
 
 const Pair& Series::pair(int earlier, int later) const {
   const int n = static_cast<int>(visits.size());

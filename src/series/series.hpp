@@ -85,6 +85,9 @@ struct ReadVisit {
 Series compute(const std::vector<ReadVisit>& visits, const batch::Steps& steps, const Thresholds& thresholds,
                const Run& run = {});
 
+// A scan's readings as the window places them: point j is reading count-1-j.
+model::Table placed(const model::ScanRead& read);
+
 // The figures alone, for tests and for the window: a visit's asymmetry over
 // points lo..hi of a table as placed, and the agreement of two tables.
 Asymmetry asymmetry(const model::Table& scan, int lastPoint, int lo, int hi, const Thresholds& t);

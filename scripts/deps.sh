@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev
           clang clang-tidy cppcheck fonts-dejavu-core poppler-utils
-          qt6-charts-dev libqt6opengl6-dev)
+          qt6-charts-dev libqt6opengl6-dev
+          libqt6sql6-sqlite libqt6sql6-psql postgresql postgresql-common)
 packages+=("$@")
 
 missing=()

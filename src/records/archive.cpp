@@ -145,10 +145,19 @@ Result<ManifestOutcome> importManifest(Store& store, const QString& path, const 
     } else {
       bool added = false;
       const Result<Visit> v = store.importVisit(row.patient, row.visit, row.scan, bytes.value, &added);
-      if (v.ok()) ++out.stored;
-      else if (v.status.fault == Fault::Duplicate) ++out.skipped;
-      else failed(line, v.status.message);
       out.patientsAdded += added;
+      if (v.ok()) {
+        ++out.stored;
+      } else if (v.status.fault == Fault::Duplicate) {
+        ++out.skipped;
+      } else if (v.status.fault == Fault::Engine) {
+        // The disk or the server failed: the rows after would fail alike.
+        failed(line, v.status.message + QStringLiteral("; the import stopped here (what is stored stays; run it "
+                                                       "again once the fault is mended)"));
+        break;
+      } else {
+        failed(line, v.status.message);
+      }
     }
     if (run.progress) run.progress(static_cast<int>(i), out.rows);
   }

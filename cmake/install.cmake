@@ -53,7 +53,7 @@ set(VARNEL_RELEASE_DAY "2026-12-07")
 set(_varnel_packaging ${CMAKE_CURRENT_LIST_DIR}/../packaging)
 set(_varnel_generated ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 find_program(VARNEL_GZIP gzip REQUIRED)
-foreach(_varnel_doc varnel.1 varnel-batch.1 changelog)
+foreach(_varnel_doc varnel.1 varnel-batch.1 varnel-records.1 changelog)
   configure_file(${_varnel_packaging}/${_varnel_doc}.in ${_varnel_generated}/${_varnel_doc} @ONLY)
   execute_process(COMMAND ${VARNEL_GZIP} -9nc ${_varnel_generated}/${_varnel_doc}
                   OUTPUT_FILE ${_varnel_generated}/${_varnel_doc}.gz RESULT_VARIABLE _varnel_gzip_status)
@@ -62,7 +62,7 @@ foreach(_varnel_doc varnel.1 varnel-batch.1 changelog)
   endif()
 endforeach()
 
-foreach(program varnel varnel-batch)
+foreach(program varnel varnel-batch varnel-records)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     # A stripped install (cpack, cmake --install --strip) also drops the
@@ -99,7 +99,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "readings each) on one chart, with smoothing, shifting and cut-offs, and\n"
     "computes four congruence measures: correlation, slope comparison, area ratio\n"
     "and a two-ratio method. Includes varnel-batch, which runs the same comparison\n"
-    "from the command line, for one pair of scans or a list of them.")
+    "from the command line, for one pair of scans or a list of them, and\n"
+    "varnel-records, which keeps a clinic's patients, visits and scans.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_STRIP_FILES ON)
 

@@ -22,7 +22,7 @@ std::string scan(int seed) {
   std::string s;
   char line[64];
   for (int j = 0; j < 501; ++j) {
-    std::snprintf(line, sizeof line, "%.2f,%.2f\r\n", 30.0 + (seed % 97) * 0.01 + j * 0.01, 30.5 + (j % 7) * 0.1);
+    std::snprintf(line, sizeof line, "%.3f,%.2f\r\n", 30.0 + seed * 0.001 + j * 0.01, 30.5 + (j % 7) * 0.1);
     s += line;
   }
   return s;

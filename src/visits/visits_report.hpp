@@ -21,8 +21,8 @@ namespace varnel::visits {
 struct VisitsSettings {
   batch::Steps steps;
   series::Thresholds thresholds;
-  int measure = 2;              // Correlation
-  int channel = model::kLeft;  // of the matrix and the trend
+  Measure measure = Measure::Correlation;
+  Channel channel = Channel::Left;  // of the matrix and the trend
 };
 
 // One cell of the matrix in `box`: its colour on `scale`, "n/a" on grey, a

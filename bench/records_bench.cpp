@@ -69,12 +69,14 @@ void BM_FindPatients(benchmark::State& state) {
     const QString bytes = QString::fromStdString(scan(1));
     for (int p = 1; p <= 10000; ++p) {
       const QString family = QStringLiteral("Family%1").arg(p * 7919 % 10007), given = QStringLiteral("Given%1").arg(p);
-      q.prepare(QStringLiteral("INSERT INTO patient (id, record, family, given, version, updated_at, record_key, name_key) "
-                               "VALUES (?, ?, ?, ?, 1, '2024-01-01T00:00:00.000Z', ?, ?)"));
+      q.prepare(
+          QStringLiteral("INSERT INTO patient (id, record, family, given, version, updated_at, record_key, name_key) "
+                         "VALUES (?, ?, ?, ?, 1, '2024-01-01T00:00:00.000Z', ?, ?)"));
       const QString record = QStringLiteral("R-%1").arg(p);
-      for (const QVariant& v : {QVariant(p), QVariant(record), QVariant(family), QVariant(given),
-                                QVariant(varnel::records::searchKey(record)),
-                                QVariant(varnel::records::searchKey(family) + QLatin1Char('\x1f') + varnel::records::searchKey(given))})
+      for (const QVariant& v :
+           {QVariant(p), QVariant(record), QVariant(family), QVariant(given),
+            QVariant(varnel::records::searchKey(record)),
+            QVariant(varnel::records::searchKey(family) + QLatin1Char('\x1f') + varnel::records::searchKey(given))})
         q.addBindValue(v);
       q.exec();
       for (int v = 0; v < 5; ++v) {

@@ -12,9 +12,10 @@ cmake --build "$build"
 root="$PWD"
 cd "$build"
 # The records' tests run against a PostgreSQL server of their own, which
-# pg_virtualenv starts for the run (setting PGHOST, PGPORT, PGUSER,
-# PGPASSWORD) and removes afterwards; the SQLite cases need none. The
+# pg_virtualenv starts for the run, in a temporary folder (-t: runs side by
+# side do not meet, as root too), sets PGHOST, PGPORT, PGUSER and PGPASSWORD
+# for, and removes afterwards; the SQLite cases need none. The
 # server's client library keeps some memory to the end, which LeakSanitizer
 # is told of in tests/records/lsan.supp.
 export LSAN_OPTIONS="suppressions=$root/tests/records/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-QT_QPA_PLATFORM=offscreen pg_virtualenv ctest --output-on-failure --timeout 600 -j2
+QT_QPA_PLATFORM=offscreen pg_virtualenv -t ctest --output-on-failure --timeout 600 -j2

@@ -33,24 +33,49 @@ struct Command {
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> list = {
-      {"add-patient", "RECORD FAMILY GIVEN", 3, 3, {"birth-date", "notes"},
+      {"add-patient",
+       "RECORD FAMILY GIVEN",
+       3,
+       3,
+       {"birth-date", "notes"},
        "Adds a patient with the clinic's record number RECORD.\n  --birth-date YYYY-MM-DD\n  --notes TEXT"},
-      {"import", "RECORD FILE...", 2, -1, {"date", "examiner", "room-temperature", "acclimatisation", "notes"},
+      {"import",
+       "RECORD FILE...",
+       2,
+       -1,
+       {"date", "examiner", "room-temperature", "acclimatisation", "notes"},
        "Stores each FILE as one visit of the patient RECORD, once the scan reader takes it.\n"
        "  --date YYYY-MM-DD[THH:MM]   the visit's date (default: the file's modification time)\n"
        "  --examiner NAME\n  --room-temperature C\n  --acclimatisation MINUTES\n  --notes TEXT"},
-      {"import-manifest", "CSV", 1, 1, {},
+      {"import-manifest",
+       "CSV",
+       1,
+       1,
+       {},
        "Imports the visits listed in CSV, header\n  record,family name,given name,birth date,visit date,scan\n"
        "  [,examiner,room temperature,acclimatisation,notes]; each row whole or not at all."},
-      {"patients", "[TEXT]", 0, 1, {},
+      {"patients",
+       "[TEXT]",
+       0,
+       1,
+       {},
        "Patients whose record number starts with TEXT or whose names hold it (case and accents ignored)."},
       {"visits", "RECORD", 1, 1, {}, "The patient's visits in date order with their asymmetry figures."},
       {"export", "RECORD DIR", 2, 2, {}, "The patient's scans into DIR byte for byte, with visits.txt."},
-      {"export-research", "DIR", 1, 1, {"key-file"},
+      {"export-research",
+       "DIR",
+       1,
+       1,
+       {"key-file"},
        "A pseudonymised copy of every patient's visits into the new folder DIR.\n"
        "  --key-file PATH   also write the table from key to record number (owner-readable only)"},
       {"backup", "FILE", 1, 1, {}, "A consistent copy of the database into FILE (SQLite; never replaces FILE)."},
-      {"restore", "FILE", 1, 1, {}, "Puts the backup FILE in place of the database, keeping the current one beside it."},
+      {"restore",
+       "FILE",
+       1,
+       1,
+       {},
+       "Puts the backup FILE in place of the database, keeping the current one beside it."},
       {"check", "", 0, 0, {}, "Integrity, every scan against its SHA-256, the schema version; prints the counts."},
       {"log", "[RECORD]", 0, 1, {}, "The log of who did what, newest last."},
   };
@@ -110,7 +135,8 @@ Line parse(const std::vector<std::string>& args) {
     bool known = false;
     if (l.command)
       for (const char* o : l.command->options) known = known || name == o;
-    if (!known) return l.error = "unknown option --" + name + (l.command ? std::string(" for ") + l.command->name : ""), l;
+    if (!known)
+      return l.error = "unknown option --" + name + (l.command ? std::string(" for ") + l.command->name : ""), l;
     l.options[name] = value;
   }
   if (l.help) return l;
@@ -196,7 +222,8 @@ class Runner {
     for (std::size_t i = 1; i < l_.args.size(); ++i) {
       QFile f(arg(i));
       if (!f.open(QIODevice::ReadOnly)) {
-        status = failed({records::Fault::NotFound, QStringLiteral("Cannot read \"%1\": %2.").arg(arg(i), f.errorString())});
+        status =
+            failed({records::Fault::NotFound, QStringLiteral("Cannot read \"%1\": %2.").arg(arg(i), f.errorString())});
         continue;
       }
       d.takenAt = date ? records::visitDateTime(qs(*date)) : QFileInfo(f).lastModified();
@@ -217,7 +244,9 @@ class Runner {
   int importManifest() {
     const bool terminal = &err_ == &std::cerr && isatty(STDERR_FILENO) != 0;
     records::ManifestRun run;
-    run.failed = [this](int line, const QString& why) { err_ << l_.args[0] << ':' << line << ": " << text(why) << '\n'; };
+    run.failed = [this](int line, const QString& why) {
+      err_ << l_.args[0] << ':' << line << ": " << text(why) << '\n';
+    };
     if (terminal)
       run.progress = [this](int done, int total) {
         err_ << '\r' << done << " of " << total << " rows" << (done == total ? "\n" : "") << std::flush;
@@ -231,7 +260,8 @@ class Runner {
   }
 
   int patients() {
-    const Result<std::vector<records::PatientSummary>> found = store_->findPatients(l_.args.empty() ? QString() : arg(0));
+    const Result<std::vector<records::PatientSummary>> found =
+        store_->findPatients(l_.args.empty() ? QString() : arg(0));
     if (!found.ok()) return failed(found.status);
     out_ << "record,family name,given name,birth date,visits,last visit\n";
     for (const records::PatientSummary& p : found.value) {

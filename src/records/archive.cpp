@@ -35,7 +35,8 @@ Result<QByteArray> readFile(const QString& path) {
 }
 
 Status save(const QString& path, const QByteArray& bytes, bool ownerOnly = false) {
-  const output::Saved s = output::saveFile(path.toStdString(), std::string_view(bytes.constData(), bytes.size()), ownerOnly);
+  const output::Saved s =
+      output::saveFile(path.toStdString(), std::string_view(bytes.constData(), bytes.size()), ownerOnly);
   if (s.ok()) return {};
   return fail(Fault::Engine, QStringLiteral("Cannot write \"%1\": %2.").arg(path, qs(s.reason)));
 }
@@ -76,14 +77,18 @@ ManifestRow manifestRow(const std::vector<std::string>& fields, const std::vecto
     if (column == "examiner") r.visit.examiner = v;
     if (column == "notes") r.visit.notes = v;
     if (column == "room temperature" && !v.isEmpty()) {
-      if (const auto t = model::readDecimal(fields[i])) r.visit.roomTemperature = *t;
-      else r.error = QStringLiteral("the room temperature \"%1\" is not a number").arg(v);
+      if (const auto t = model::readDecimal(fields[i]))
+        r.visit.roomTemperature = *t;
+      else
+        r.error = QStringLiteral("the room temperature \"%1\" is not a number").arg(v);
     }
     if (column == "acclimatisation" && !v.isEmpty()) {
       int minutes = 0;
       const auto [end, ec] = std::from_chars(fields[i].data(), fields[i].data() + fields[i].size(), minutes);
-      if (ec == std::errc() && end == fields[i].data() + fields[i].size() && minutes >= 0) r.visit.acclimatisation = minutes;
-      else r.error = QStringLiteral("the acclimatisation \"%1\" is not a whole number of minutes").arg(v);
+      if (ec == std::errc() && end == fields[i].data() + fields[i].size() && minutes >= 0)
+        r.visit.acclimatisation = minutes;
+      else
+        r.error = QStringLiteral("the acclimatisation \"%1\" is not a whole number of minutes").arg(v);
     }
     if (!r.error.isEmpty()) return r;
   }
@@ -98,7 +103,8 @@ QDateTime visitDateTime(const QString& text) {
   if (t.size() == 10) return QDateTime(QDate::fromString(t, Qt::ISODate), QTime(0, 0));
   t.replace(QLatin1Char(' '), QLatin1Char('T'));
   if (t.size() != 16 && t.size() != 19) return {};
-  return QDateTime::fromString(t, t.size() == 16 ? QStringLiteral("yyyy-MM-ddTHH:mm") : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+  return QDateTime::fromString(
+      t, t.size() == 16 ? QStringLiteral("yyyy-MM-ddTHH:mm") : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
 QString visitName(const Visit& v) {
@@ -111,18 +117,21 @@ Result<ManifestOutcome> importManifest(Store& store, const QString& path, const 
   const std::vector<std::pair<int, std::string>> lines = batch::listLines(text.value.toStdString());
   std::vector<std::string> header;
   const auto notManifest = [&path](const QString& why) {
-    return Result<ManifestOutcome>{{}, fail(Fault::Refused, QStringLiteral("\"%1\" is not a manifest: %2.").arg(path, why))};
+    return Result<ManifestOutcome>{
+        {}, fail(Fault::Refused, QStringLiteral("\"%1\" is not a manifest: %2.").arg(path, why))};
   };
   if (lines.empty() || !batch::splitFields(lines.front().second, header))
     return notManifest(QStringLiteral("its first line must be the header %1").arg(QLatin1String(kManifestColumns)));
-  for (std::string& h : header) std::transform(h.begin(), h.end(), h.begin(), [](unsigned char c) { return std::tolower(c); });
+  for (std::string& h : header)
+    std::transform(h.begin(), h.end(), h.begin(), [](unsigned char c) { return std::tolower(c); });
   std::vector<std::string> required, optional;
   for (const auto& [names, into] : {std::pair{kManifestColumns, &required}, std::pair{kManifestOptional, &optional}})
     for (const QString& n : QString::fromLatin1(names).split(QLatin1Char(','))) into->push_back(n.toStdString());
   if (header.size() < required.size() || !std::equal(required.begin(), required.end(), header.begin()))
     return notManifest(QStringLiteral("its header must start with %1").arg(QLatin1String(kManifestColumns)));
   for (std::size_t i = required.size(); i < header.size(); ++i)
-    if (std::count(optional.begin(), optional.end(), header[i]) != 1 || std::count(header.begin(), header.end(), header[i]) != 1)
+    if (std::count(optional.begin(), optional.end(), header[i]) != 1 ||
+        std::count(header.begin(), header.end(), header[i]) != 1)
       return notManifest(QStringLiteral("the column \"%1\" is not one of %2, or is there twice")
                              .arg(qs(header[i]), QLatin1String(kManifestOptional)));
 
@@ -169,7 +178,8 @@ Result<std::vector<QString>> exportPatient(Store& store, const QString& record, 
   if (!p.ok()) return {{}, p.status};
   const Result<std::vector<Visit>> visits = store.visits(p.value.id);
   if (!visits.ok()) return {{}, visits.status};
-  if (!QDir().mkpath(folder)) return {{}, fail(Fault::Engine, QStringLiteral("Cannot make the folder \"%1\".").arg(folder))};
+  if (!QDir().mkpath(folder))
+    return {{}, fail(Fault::Engine, QStringLiteral("Cannot make the folder \"%1\".").arg(folder))};
   const QDir dir(folder);
   std::vector<QString> written;
   std::vector<std::string> paths;
@@ -200,13 +210,16 @@ Result<std::vector<QString>> exportPatient(Store& store, const QString& record, 
 Result<ResearchOutcome> exportResearch(Store& store, const QString& folder, const QString& keyFile) {
   const QDir dir(folder);
   if (dir.exists() && !dir.isEmpty())
-    return {{}, fail(Fault::Refused, QStringLiteral("\"%1\" is not empty; a research copy goes into a new folder.").arg(folder))};
+    return {{},
+            fail(Fault::Refused,
+                 QStringLiteral("\"%1\" is not empty; a research copy goes into a new folder.").arg(folder))};
   if (!keyFile.isEmpty() &&
       QFileInfo(keyFile).absoluteFilePath().startsWith(QDir(dir.absolutePath()).absolutePath() + QLatin1Char('/')))
     return {{}, fail(Fault::Refused, QStringLiteral("The key file would be inside the research copy."))};
   const Result<std::vector<PatientSummary>> patients = store.findPatients({});
   if (!patients.ok()) return {{}, patients.status};
-  if (!QDir().mkpath(folder)) return {{}, fail(Fault::Engine, QStringLiteral("Cannot make the folder \"%1\".").arg(folder))};
+  if (!QDir().mkpath(folder))
+    return {{}, fail(Fault::Engine, QStringLiteral("Cannot make the folder \"%1\".").arg(folder))};
 
   // Random keys, taken in key order, so that nothing follows the record order.
   std::map<QString, const Patient*> byKey;
@@ -224,7 +237,8 @@ Result<ResearchOutcome> exportResearch(Store& store, const QString& folder, cons
     const Result<std::vector<Visit>> visits = store.visits(patient->id);
     if (!visits.ok()) return {{}, visits.status};
     ++out.patients;
-    keys += (key + QLatin1Char(',') + qs(batch::csvField(patient->fields.record.toStdString())) + QLatin1Char('\n')).toUtf8();
+    keys += (key + QLatin1Char(',') + qs(batch::csvField(patient->fields.record.toStdString())) + QLatin1Char('\n'))
+                .toUtf8();
     int n = 0;
     for (const Visit& v : visits.value) {
       const Result<QByteArray> bytes = store.scanBytes(v.id);
@@ -246,11 +260,12 @@ Result<ResearchOutcome> exportResearch(Store& store, const QString& folder, cons
   if (Status s = save(dir.absoluteFilePath(QStringLiteral("visits.csv")), csv); !s.ok()) return {{}, s};
   if (!keyFile.isEmpty())
     if (Status s = save(keyFile, keys, true); !s.ok()) return {{}, s};
-  if (Status s = store.note(QStringLiteral("export research"), {},
-                            QStringLiteral("%1 patients, %2 visits to %3%4")
-                                .arg(out.patients)
-                                .arg(out.visits)
-                                .arg(dir.absolutePath(), keyFile.isEmpty() ? QString() : QStringLiteral(", keys to ") + keyFile));
+  if (Status s = store.note(
+          QStringLiteral("export research"), {},
+          QStringLiteral("%1 patients, %2 visits to %3%4")
+              .arg(out.patients)
+              .arg(out.visits)
+              .arg(dir.absolutePath(), keyFile.isEmpty() ? QString() : QStringLiteral(", keys to ") + keyFile));
       !s.ok())
     return {{}, s};
   return {out, {}};

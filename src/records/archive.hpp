@@ -16,10 +16,10 @@ inline constexpr const char* kManifestColumns = "record,family name,given name,b
 inline constexpr const char* kManifestOptional = "examiner,room temperature,acclimatisation,notes";
 
 struct ManifestOutcome {
-  int rows = 0;           // rows of visits read
-  int stored = 0;         // visits stored
-  int skipped = 0;        // scans the patient already had
-  int failed = 0;         // rows refused or failed
+  int rows = 0;     // rows of visits read
+  int stored = 0;   // visits stored
+  int skipped = 0;  // scans the patient already had
+  int failed = 0;   // rows refused or failed
   int patientsAdded = 0;
 };
 

@@ -18,8 +18,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStandardPaths>
-#include <QUrl>
 #include <QTimeZone>
+#include <QUrl>
 #include <QVariant>
 #include <atomic>
 #include <cstring>
@@ -67,7 +67,8 @@ QString osUser() {
 // Texts the user left empty are kept as empty texts, not NULL.
 QString orEmpty(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
 QVariant dateOrNull(const QDate& d) {
-  return d.isValid() ? QVariant(d.toString(QString::fromLatin1(kDateFormat))) : QVariant(QMetaType::fromType<QString>());
+  return d.isValid() ? QVariant(d.toString(QString::fromLatin1(kDateFormat)))
+                     : QVariant(QMetaType::fromType<QString>());
 }
 template <class T>
 QVariant optionalOrNull(const std::optional<T>& v) {
@@ -126,8 +127,8 @@ Status driverMissing(const char* driver) {
   if (QSqlDatabase::isDriverAvailable(QString::fromLatin1(driver))) return {};
   const bool sqlite = QLatin1String(driver) == QLatin1String("QSQLITE");
   return fail(Fault::Engine, QStringLiteral("The Qt SQL driver %1 is not installed (Debian package %2).")
-                                 .arg(QLatin1String(driver),
-                                      sqlite ? QStringLiteral("libqt6sql6-sqlite") : QStringLiteral("libqt6sql6-psql")));
+                                 .arg(QLatin1String(driver), sqlite ? QStringLiteral("libqt6sql6-sqlite")
+                                                                    : QStringLiteral("libqt6sql6-psql")));
 }
 
 // What the engine's read of an SQLite file says of it, without writing to it.
@@ -139,7 +140,8 @@ struct Probe {
 
 Probe probeSqlite(const QString& path, bool integrity) {
   Probe p;
-  Connection c(QStringLiteral("QSQLITE"), QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyMilliseconds));
+  Connection c(QStringLiteral("QSQLITE"),
+               QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyMilliseconds));
   QSqlDatabase db = c.db();
   db.setDatabaseName(path);
   const QString notOurs = QStringLiteral("\"%1\" is not a records database").arg(path);
@@ -172,7 +174,8 @@ Probe probeSqlite(const QString& path, bool integrity) {
     return p;
   }
   if (integrity) {
-    if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() || q.value(0).toString() != QLatin1String("ok")) {
+    if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() ||
+        q.value(0).toString() != QLatin1String("ok")) {
       const QString what = q.isActive() ? q.value(0).toString() : engineMessage(q.lastError());
       p.status = fail(Fault::Refused, QStringLiteral("\"%1\" is damaged: %2.").arg(path, what));
     }
@@ -195,7 +198,7 @@ QString searchKey(const QString& text) {
 }
 
 QString defaultDatabase() {
-  const QString named = qEnvironmentVariable("VARNEL_DATABASE");
+  QString named = qEnvironmentVariable("VARNEL_DATABASE");
   if (!named.isEmpty()) return named;
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/records.sqlite");
 }
@@ -296,7 +299,8 @@ struct Store::Impl {
     QSqlQuery q;
     if (Status s = run(q, QStringLiteral("SELECT id, record, family, given FROM patient")); !s.ok()) return s;
     std::vector<std::pair<qint64, QStringList>> rows;
-    while (q.next()) rows.push_back({q.value(0).toLongLong(), {q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}});
+    while (q.next())
+      rows.push_back({q.value(0).toLongLong(), {q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}});
     for (const auto& [id, r] : rows)
       if (Status s = run(QStringLiteral("UPDATE patient SET record_key = ?, name_key = ? WHERE id = ?"),
                          {searchKey(r[0]), nameKey(r[1], r[2]), id});
@@ -311,7 +315,8 @@ struct Store::Impl {
   }
 
   Status setVersion(int v) {
-    Status s = run(QStringLiteral("UPDATE varnel_meta SET value = ? WHERE name = 'schema version'"), {QString::number(v)});
+    Status s =
+        run(QStringLiteral("UPDATE varnel_meta SET value = ? WHERE name = 'schema version'"), {QString::number(v)});
     if (s.ok() && engine == Engine::SQLite) s = run(QStringLiteral("PRAGMA user_version = %1").arg(v));
     if (s.ok()) version = v;
     return s;
@@ -376,7 +381,9 @@ struct Store::Impl {
         if (Status st = setVersion(next); !st.ok()) return st;
         return log(QStringLiteral("upgrade"), {}, QStringLiteral("schema version %1 to %2").arg(next - 1).arg(next));
       });
-      if (!s.ok()) return fail(s.fault, QStringLiteral("Upgrading the database to version %1 failed: %2").arg(next).arg(s.message));
+      if (!s.ok())
+        return fail(s.fault,
+                    QStringLiteral("Upgrading the database to version %1 failed: %2").arg(next).arg(s.message));
       version = next;
     }
     return {};
@@ -397,8 +404,9 @@ struct Store::Impl {
     bool fresh = false;
     if (!info.exists()) {
       if (!createOwnerOnly(path))
-        return fail(Fault::Engine, QStringLiteral("Cannot make the database \"%1\": %2.")
-                                       .arg(path, QString::fromLocal8Bit(strerror(errno))));
+        return fail(
+            Fault::Engine,
+            QStringLiteral("Cannot make the database \"%1\": %2.").arg(path, QString::fromLocal8Bit(strerror(errno))));
       fresh = true;
     }
     int before = 0;
@@ -420,9 +428,9 @@ struct Store::Impl {
     for (const char* pragma : {"PRAGMA synchronous = FULL", "PRAGMA foreign_keys = ON"})
       if (Status s = run(QString::fromLatin1(pragma)); !s.ok()) return s;
     if (Status s = run(QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyMilliseconds)); !s.ok()) return s;
-    const QString backupName =
-        path + QStringLiteral(".v%1-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
-        QStringLiteral(".backup");
+    const QString backupName = path + QStringLiteral(".v%1-") +
+                               QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                               QStringLiteral(".backup");
     return build(std::max(options.schemaVersion, before), before > 0 ? backupName : QString());
   }
 
@@ -433,8 +441,9 @@ struct Store::Impl {
                                                  "~/.pgpass (or the file PGPASSFILE names)."));
     const QString name = url.path().mid(1);
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
-      return fail(Fault::Refused, QStringLiteral("\"%1\" names no database: postgresql://[user@]host[:port]/dbname")
-                                      .arg(url.toString()));
+      return fail(
+          Fault::Refused,
+          QStringLiteral("\"%1\" names no database: postgresql://[user@]host[:port]/dbname").arg(url.toString()));
     connection = std::make_unique<Connection>(QStringLiteral("QPSQL"), QString());
     db = connection->db();
     db.setDatabaseName(name);
@@ -444,25 +453,29 @@ struct Store::Impl {
     display = (url.userName().isEmpty() ? QString() : url.userName() + QLatin1Char('@')) + url.host() +
               (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString()) + QLatin1Char('/') + name;
     if (!db.open())
-      return fail(Fault::Engine, QStringLiteral("Cannot reach the database %1: %2").arg(display, engineMessage(db.lastError())));
+      return fail(Fault::Engine,
+                  QStringLiteral("Cannot reach the database %1: %2").arg(display, engineMessage(db.lastError())));
     // Foreign tables and a newer schema are refused before anything is written.
-    const Result<QVariant> tables = value(QStringLiteral(
-        "SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"));
+    const Result<QVariant> tables =
+        value(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"));
     if (!tables.ok()) return tables.status;
     int before = 0;
     if (tables.value.toInt() > 0) {
-      const Result<QVariant> app = value(
-          QStringLiteral("SELECT value FROM varnel_meta WHERE name = 'application'"), {}, QString());
+      const Result<QVariant> app =
+          value(QStringLiteral("SELECT value FROM varnel_meta WHERE name = 'application'"), {}, QString());
       if (!app.ok() || app.value.toString() != QLatin1String(kApplication))
         return fail(Fault::Refused, QStringLiteral("%1 is not a records database (it holds other tables); it was left "
-                                                   "as it was.").arg(display));
+                                                   "as it was.")
+                                        .arg(display));
       const Result<int> v = storedVersion();
       if (!v.ok()) return v.status;
       before = v.value;
       if (before > kSchemaVersion)
         return fail(Fault::Refused, QStringLiteral("%1 was written by a newer program (schema version %2; this program "
                                                    "knows up to %3); it was left as it was.")
-                                        .arg(display).arg(before).arg(kSchemaVersion));
+                                        .arg(display)
+                                        .arg(before)
+                                        .arg(kSchemaVersion));
     }
     return build(std::max(options.schemaVersion, before), QString());
   }
@@ -476,13 +489,14 @@ struct Store::Impl {
     const QString full = QFileInfo(target).absoluteFilePath();
     if (QFileInfo::exists(full))
       return fail(Fault::Duplicate, QStringLiteral("\"%1\" already exists; a backup never replaces a file.").arg(full));
-    const QString temp = QFileInfo(full).absolutePath() + QStringLiteral("/.%1.%2.tmp")
-                                                              .arg(QFileInfo(full).fileName())
-                                                              .arg(QCoreApplication::applicationPid());
+    const QString temp =
+        QFileInfo(full).absolutePath() +
+        QStringLiteral("/.%1.%2.tmp").arg(QFileInfo(full).fileName()).arg(QCoreApplication::applicationPid());
     QFile::remove(temp);
     if (!createOwnerOnly(temp))
-      return fail(Fault::Engine, QStringLiteral("Cannot write the backup \"%1\": %2.")
-                                     .arg(full, QString::fromLocal8Bit(strerror(errno))));
+      return fail(
+          Fault::Engine,
+          QStringLiteral("Cannot write the backup \"%1\": %2.").arg(full, QString::fromLocal8Bit(strerror(errno))));
     const auto dropTemp = [&temp](Status s) {
       QFile::remove(temp);
       return s;
@@ -490,13 +504,15 @@ struct Store::Impl {
     if (Status s = run(QStringLiteral("VACUUM INTO ?"), {temp}); !s.ok())
       return dropTemp(fail(s.fault, QStringLiteral("Cannot write the backup \"%1\": %2").arg(full, s.message)));
     if (!syncFile(temp))
-      return dropTemp(fail(Fault::Engine, QStringLiteral("Cannot write the backup \"%1\": %2.")
-                                              .arg(full, QString::fromLocal8Bit(strerror(errno)))));
+      return dropTemp(fail(
+          Fault::Engine,
+          QStringLiteral("Cannot write the backup \"%1\": %2.").arg(full, QString::fromLocal8Bit(strerror(errno)))));
     if (const Probe p = probeSqlite(temp, true); !p.status.ok())
       return dropTemp(fail(Fault::Engine, QStringLiteral("The backup failed its check: ") + p.status.message));
     if (::link(QFile::encodeName(temp).constData(), QFile::encodeName(full).constData()) != 0)
-      return dropTemp(fail(Fault::Engine, QStringLiteral("Cannot write the backup \"%1\": %2.")
-                                              .arg(full, QString::fromLocal8Bit(strerror(errno)))));
+      return dropTemp(fail(
+          Fault::Engine,
+          QStringLiteral("Cannot write the backup \"%1\": %2.").arg(full, QString::fromLocal8Bit(strerror(errno)))));
     (void)dropTemp({});
     syncFile(QFileInfo(full).absolutePath());
     return {};
@@ -520,11 +536,15 @@ struct Store::Impl {
     p.updatedAt = utcOf(q.value(7));
     return p;
   }
-  static constexpr const char* kPatientColumns = "p.id, p.record, p.family, p.given, p.birth_date, p.notes, p.version, p.updated_at";
+  static constexpr const char* kPatientColumns =
+      "p.id, p.record, p.family, p.given, p.birth_date, p.notes, p.version, p.updated_at";
 
   Result<Patient> patientWhere(const char* where, const QVariant& key) const {
     QSqlQuery q;
-    const Status s = run(q, QStringLiteral("SELECT %1 FROM patient p WHERE %2").arg(QLatin1String(kPatientColumns), QLatin1String(where)), {key});
+    const Status s = run(
+        q,
+        QStringLiteral("SELECT %1 FROM patient p WHERE %2").arg(QLatin1String(kPatientColumns), QLatin1String(where)),
+        {key});
     if (!s.ok()) return {{}, s};
     if (!q.next()) return {{}, fail(Fault::NotFound, QStringLiteral("There is no such patient."))};
     return {patientOf(q), {}};
@@ -560,9 +580,11 @@ struct Store::Impl {
 
   // Why a changed row could not be changed: gone, or changed since.
   Status notChanged(const char* table, qint64 id) const {
-    const Result<QVariant> n = value(QStringLiteral("SELECT count(*) FROM %1 WHERE id = ?").arg(QLatin1String(table)), {id});
+    const Result<QVariant> n =
+        value(QStringLiteral("SELECT count(*) FROM %1 WHERE id = ?").arg(QLatin1String(table)), {id});
     if (!n.ok()) return n.status;
-    if (n.value.toInt() == 0) return fail(Fault::NotFound, QStringLiteral("The %1 was removed by someone else.").arg(QLatin1String(table)));
+    if (n.value.toInt() == 0)
+      return fail(Fault::NotFound, QStringLiteral("The %1 was removed by someone else.").arg(QLatin1String(table)));
     return fail(Fault::Conflict, QStringLiteral("The %1 was changed by someone else since it was read; nothing was "
                                                 "changed. Read it again and repeat the change.")
                                      .arg(QLatin1String(table)));
@@ -572,7 +594,8 @@ struct Store::Impl {
   // our write.
   static bool uniqueViolation(const Status& s, const QSqlQuery& q) {
     const QString code = q.lastError().nativeErrorCode();
-    return !s.ok() && (code == QLatin1String("23505") || code == QLatin1String("2067") || code == QLatin1String("1555"));
+    return !s.ok() &&
+           (code == QLatin1String("23505") || code == QLatin1String("2067") || code == QLatin1String("1555"));
   }
 };
 
@@ -584,7 +607,8 @@ Store::~Store() {
 
 Result<std::unique_ptr<Store>> Store::open(const QString& database, const OpenOptions& options) {
   auto impl = std::make_unique<Impl>();
-  const bool server = database.startsWith(QLatin1String("postgresql://")) || database.startsWith(QLatin1String("postgres://"));
+  const bool server =
+      database.startsWith(QLatin1String("postgresql://")) || database.startsWith(QLatin1String("postgres://"));
   if (Status s = driverMissing(server ? "QPSQL" : "QSQLITE"); !s.ok()) return {nullptr, s};
   if (database.isEmpty()) return {nullptr, fail(Fault::Refused, QStringLiteral("No database named."))};
   const Status s = server ? impl->openPostgres(QUrl(database), options) : impl->openSqlite(database, options);
@@ -622,8 +646,8 @@ Result<qint64> Store::Impl::insertPatient(const PatientFields& f) const {
   Status st = run(q,
                   QStringLiteral("INSERT INTO patient (record, family, given, birth_date, notes, version, "
                                  "updated_at, record_key, name_key) VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?) RETURNING id"),
-                  {f.record, f.family, f.given, dateOrNull(f.birthDate), orEmpty(f.notes), nowUtc(), searchKey(f.record),
-                   nameKey(f.family, f.given)});
+                  {f.record, f.family, f.given, dateOrNull(f.birthDate), orEmpty(f.notes), nowUtc(),
+                   searchKey(f.record), nameKey(f.family, f.given)});
   if (uniqueViolation(st, q))
     return {0, fail(Fault::Duplicate, QStringLiteral("The record number \"%1\" is already used.").arg(f.record))};
   if (!st.ok()) return {0, st};
@@ -659,12 +683,13 @@ Result<Patient> Store::editPatient(qint64 id, int expectedVersion, const Patient
     const Result<Patient> before = patient(id);
     if (!before.ok()) return before.status;
     QSqlQuery q;
-    Status st = d_->run(q,
-                        QStringLiteral("UPDATE patient SET record = ?, family = ?, given = ?, birth_date = ?, notes = ?, "
-                                       "record_key = ?, name_key = ?, version = version + 1, updated_at = ? "
-                                       "WHERE id = ? AND version = ?"),
-                        {f.record, f.family, f.given, dateOrNull(f.birthDate), orEmpty(f.notes),
-                         searchKey(f.record), Impl::nameKey(f.family, f.given), nowUtc(), id, expectedVersion});
+    Status st =
+        d_->run(q,
+                QStringLiteral("UPDATE patient SET record = ?, family = ?, given = ?, birth_date = ?, notes = ?, "
+                               "record_key = ?, name_key = ?, version = version + 1, updated_at = ? "
+                               "WHERE id = ? AND version = ?"),
+                {f.record, f.family, f.given, dateOrNull(f.birthDate), orEmpty(f.notes), searchKey(f.record),
+                 Impl::nameKey(f.family, f.given), nowUtc(), id, expectedVersion});
     if (Impl::uniqueViolation(st, q))
       return fail(Fault::Duplicate, QStringLiteral("The record number \"%1\" is already used.").arg(f.record));
     if (!st.ok()) return st;
@@ -688,7 +713,9 @@ Status Store::removePatient(qint64 id, int expectedVersion) {
     const Result<QVariant> n = d_->value(QStringLiteral("SELECT count(*) FROM visit WHERE patient_id = ?"), {id});
     if (!n.ok()) return n.status;
     QSqlQuery q;
-    if (Status st = d_->run(q, QStringLiteral("DELETE FROM patient WHERE id = ? AND version = ?"), {id, expectedVersion}); !st.ok())
+    if (Status st =
+            d_->run(q, QStringLiteral("DELETE FROM patient WHERE id = ? AND version = ?"), {id, expectedVersion});
+        !st.ok())
       return st;
     if (q.numRowsAffected() != 1) return d_->notChanged("patient", id);
     return d_->log(QStringLiteral("remove patient"), p.value.fields.record,
@@ -699,12 +726,15 @@ Status Store::removePatient(qint64 id, int expectedVersion) {
 Result<std::vector<PatientSummary>> Store::findPatients(const QString& text, int limit) const {
   const QString key = searchKey(text.trimmed());
   QString pattern = key;
-  pattern.replace(QLatin1Char('!'), QLatin1String("!!")).replace(QLatin1Char('%'), QLatin1String("!%")).replace(QLatin1Char('_'), QLatin1String("!_"));
+  pattern.replace(QLatin1Char('!'), QLatin1String("!!"))
+      .replace(QLatin1Char('%'), QLatin1String("!%"))
+      .replace(QLatin1Char('_'), QLatin1String("!_"));
   QString sql = QStringLiteral(
-      "SELECT %1, (SELECT count(*) FROM visit v WHERE v.patient_id = p.id), "
-      "(SELECT max(v.taken_at) FROM visit v WHERE v.patient_id = p.id) FROM patient p "
-      "WHERE p.record_key LIKE ? ESCAPE '!' OR p.name_key LIKE ? ESCAPE '!' "
-      "ORDER BY p.name_key, p.record_key, p.id").arg(QLatin1String(Impl::kPatientColumns));
+                    "SELECT %1, (SELECT count(*) FROM visit v WHERE v.patient_id = p.id), "
+                    "(SELECT max(v.taken_at) FROM visit v WHERE v.patient_id = p.id) FROM patient p "
+                    "WHERE p.record_key LIKE ? ESCAPE '!' OR p.name_key LIKE ? ESCAPE '!' "
+                    "ORDER BY p.name_key, p.record_key, p.id")
+                    .arg(QLatin1String(Impl::kPatientColumns));
   if (limit > 0) sql += QStringLiteral(" LIMIT %1").arg(limit);
   QSqlQuery q;
   const Status s = d_->run(q, sql, {pattern + QLatin1Char('%'), QLatin1Char('%') + pattern + QLatin1Char('%')});
@@ -712,7 +742,8 @@ Result<std::vector<PatientSummary>> Store::findPatients(const QString& text, int
   std::vector<PatientSummary> found;
   while (q.next()) {
     PatientSummary p{Impl::patientOf(q), q.value(8).toInt(), {}};
-    if (!q.value(9).isNull()) p.lastVisit = QDateTime::fromString(q.value(9).toString(), QString::fromLatin1(kTakenAtFormat));
+    if (!q.value(9).isNull())
+      p.lastVisit = QDateTime::fromString(q.value(9).toString(), QString::fromLatin1(kTakenAtFormat));
     found.push_back(std::move(p));
   }
   return {std::move(found), {}};
@@ -727,23 +758,27 @@ Result<Patient> Store::mergePatients(qint64 fromId, int fromVersion, qint64 into
     if (from.value.version != fromVersion) return d_->notChanged("patient", fromId);
     if (into.value.version != intoVersion) return d_->notChanged("patient", intoId);
     // Visits whose scan `into` already holds go with `from`.
-    const Result<QVariant> dropped = d_->value(
-        QStringLiteral("SELECT count(*) FROM scan s WHERE s.patient_id = ? AND s.sha256 IN "
-                       "(SELECT t.sha256 FROM scan t WHERE t.patient_id = ?)"), {fromId, intoId});
+    const Result<QVariant> dropped =
+        d_->value(QStringLiteral("SELECT count(*) FROM scan s WHERE s.patient_id = ? AND s.sha256 IN "
+                                 "(SELECT t.sha256 FROM scan t WHERE t.patient_id = ?)"),
+                  {fromId, intoId});
     if (!dropped.ok()) return dropped.status;
     for (const char* sql : {"DELETE FROM visit WHERE id IN (SELECT s.visit_id FROM scan s WHERE s.patient_id = ? AND "
                             "s.sha256 IN (SELECT t.sha256 FROM scan t WHERE t.patient_id = ?))",
                             "UPDATE visit SET patient_id = ? WHERE patient_id = ?",
                             "UPDATE scan SET patient_id = ? WHERE patient_id = ?"}) {
       const bool first = QLatin1String(sql).startsWith(QLatin1String("DELETE"));
-      if (Status st = d_->run(QString::fromLatin1(sql), first ? QVariantList{fromId, intoId} : QVariantList{intoId, fromId}); !st.ok())
+      if (Status st =
+              d_->run(QString::fromLatin1(sql), first ? QVariantList{fromId, intoId} : QVariantList{intoId, fromId});
+          !st.ok())
         return st;
     }
-    const Result<QVariant> moved = d_->value(QStringLiteral("SELECT count(*) FROM visit WHERE patient_id = ?"), {intoId});
+    const Result<QVariant> moved =
+        d_->value(QStringLiteral("SELECT count(*) FROM visit WHERE patient_id = ?"), {intoId});
     if (!moved.ok()) return moved.status;
-    for (const auto& [sql, values] :
-         {std::pair{"DELETE FROM patient WHERE id = ?", QVariantList{fromId}},
-          std::pair{"UPDATE patient SET version = version + 1, updated_at = ? WHERE id = ?", QVariantList{nowUtc(), intoId}}})
+    for (const auto& [sql, values] : {std::pair{"DELETE FROM patient WHERE id = ?", QVariantList{fromId}},
+                                      std::pair{"UPDATE patient SET version = version + 1, updated_at = ? WHERE id = ?",
+                                                QVariantList{nowUtc(), intoId}}})
       if (Status st = d_->run(QString::fromLatin1(sql), values); !st.ok()) return st;
     const QString detail = QStringLiteral("%1 (%2) merged into %3 (%4); %5 visits of the same scan dropped")
                                .arg(from.value.fields.record, nameOf(from.value.fields), into.value.fields.record,
@@ -761,7 +796,9 @@ Result<Patient> Store::mergePatients(qint64 fromId, int fromVersion, qint64 into
 Result<std::vector<Visit>> Store::visits(qint64 patientId) const {
   if (const Result<Patient> p = patient(patientId); !p.ok()) return {{}, p.status};
   QSqlQuery q;
-  const Status s = d_->run(q, QLatin1String(Impl::kVisitQuery) + QLatin1String("WHERE v.patient_id = ? ORDER BY v.taken_at, v.id"), {patientId});
+  const Status s =
+      d_->run(q, QLatin1String(Impl::kVisitQuery) + QLatin1String("WHERE v.patient_id = ? ORDER BY v.taken_at, v.id"),
+              {patientId});
   if (!s.ok()) return {{}, s};
   std::vector<Visit> list;
   while (q.next()) list.push_back(Impl::visitOf(q));
@@ -785,7 +822,8 @@ Result<model::ScanRead> readScanBytes(const QString& fileName, const QByteArray&
   model::ScanRead read = model::readScan(in);
   const std::string name = fileName.toStdString();
   if (!read.ok())
-    return {{}, fail(Fault::Refused, QString::fromStdString(app::messages::cannotLoad(name, read.errorLine, read.error)))};
+    return {{},
+            fail(Fault::Refused, QString::fromStdString(app::messages::cannotLoad(name, read.errorLine, read.error)))};
   if (read.count == 0) return {{}, fail(Fault::Refused, QString::fromStdString(app::messages::noReadings(name)))};
   return {std::move(read), {}};
 }
@@ -797,29 +835,38 @@ Result<qint64> Store::Impl::insertVisit(const Patient& p, const VisitDetails& de
   const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
   const QString name = QFileInfo(fileName).fileName();
   const Result<QVariant> same = value(
-      QStringLiteral("SELECT v.taken_at FROM scan s JOIN visit v ON v.id = s.visit_id WHERE s.patient_id = ? AND s.sha256 = ?"),
+      QStringLiteral(
+          "SELECT v.taken_at FROM scan s JOIN visit v ON v.id = s.visit_id WHERE s.patient_id = ? AND s.sha256 = ?"),
       {p.id, sha});
   if (!same.ok()) return {0, same.status};
   if (!same.value.isNull())
     return {0, fail(Fault::Duplicate, QStringLiteral("The scan \"%1\" is already kept for %2 (visit of %3).")
-                                          .arg(name, p.fields.record, same.value.toString().replace(QLatin1Char('T'), QLatin1Char(' '))))};
+                                          .arg(name, p.fields.record,
+                                               same.value.toString().replace(QLatin1Char('T'), QLatin1Char(' '))))};
   QSqlQuery q;
-  Status st = run(q,
-                  QStringLiteral("INSERT INTO visit (patient_id, taken_at, examiner, room_temperature, "
-                                 "acclimatisation, notes, version, updated_at) VALUES (?, ?, ?, ?, ?, ?, 1, ?) RETURNING id"),
-                  {p.id, takenAtText(details.takenAt), orEmpty(details.examiner), optionalOrNull(details.roomTemperature),
-                   optionalOrNull(details.acclimatisation), orEmpty(details.notes), nowUtc()});
+  Status st =
+      run(q,
+          QStringLiteral("INSERT INTO visit (patient_id, taken_at, examiner, room_temperature, "
+                         "acclimatisation, notes, version, updated_at) VALUES (?, ?, ?, ?, ?, ?, 1, ?) RETURNING id"),
+          {p.id, takenAtText(details.takenAt), orEmpty(details.examiner), optionalOrNull(details.roomTemperature),
+           optionalOrNull(details.acclimatisation), orEmpty(details.notes), nowUtc()});
   if (!st.ok()) return {0, st};
   if (!q.next()) return {0, engineFault(q.lastError())};
   const qint64 id = q.value(0).toLongLong();
   q.finish();
-  st = run(q, QStringLiteral("INSERT INTO scan (visit_id, patient_id, file_name, bytes, sha256, readings) VALUES (?, ?, ?, ?, ?, ?)"),
+  st = run(q,
+           QStringLiteral(
+               "INSERT INTO scan (visit_id, patient_id, file_name, bytes, sha256, readings) VALUES (?, ?, ?, ?, ?, ?)"),
            {id, p.id, name, bytes, sha, readings});
   if (uniqueViolation(st, q))
-    return {0, fail(Fault::Duplicate, QStringLiteral("The scan \"%1\" is already kept for %2.").arg(name, p.fields.record))};
+    return {0, fail(Fault::Duplicate,
+                    QStringLiteral("The scan \"%1\" is already kept for %2.").arg(name, p.fields.record))};
   if (!st.ok()) return {0, st};
   st = log(QStringLiteral("import"), p.fields.record,
-           QStringLiteral("visit %1, scan %2 (%3 readings, SHA-256 %4)").arg(visitText(details), name).arg(readings).arg(sha));
+           QStringLiteral("visit %1, scan %2 (%3 readings, SHA-256 %4)")
+               .arg(visitText(details), name)
+               .arg(readings)
+               .arg(sha));
   return {id, st};
 }
 
@@ -877,17 +924,18 @@ Result<Visit> Store::editVisit(qint64 visitId, int expectedVersion, const VisitD
     const Result<Patient> p = patient(before.value.patientId);
     if (!p.ok()) return p.status;
     QSqlQuery q;
-    if (Status st = d_->run(q,
-                            QStringLiteral("UPDATE visit SET taken_at = ?, examiner = ?, room_temperature = ?, acclimatisation = ?, "
-                                           "notes = ?, version = version + 1, updated_at = ? WHERE id = ? AND version = ?"),
-                            {takenAtText(details.takenAt), orEmpty(details.examiner),
-                             optionalOrNull(details.roomTemperature), optionalOrNull(details.acclimatisation),
-                             orEmpty(details.notes), nowUtc(), visitId, expectedVersion});
+    if (Status st = d_->run(
+            q,
+            QStringLiteral("UPDATE visit SET taken_at = ?, examiner = ?, room_temperature = ?, acclimatisation = ?, "
+                           "notes = ?, version = version + 1, updated_at = ? WHERE id = ? AND version = ?"),
+            {takenAtText(details.takenAt), orEmpty(details.examiner), optionalOrNull(details.roomTemperature),
+             optionalOrNull(details.acclimatisation), orEmpty(details.notes), nowUtc(), visitId, expectedVersion});
         !st.ok())
       return st;
     if (q.numRowsAffected() != 1) return d_->notChanged("visit", visitId);
     return d_->log(QStringLiteral("edit visit"), p.value.fields.record,
-                   QStringLiteral("visit %1 (scan %2) -> %3").arg(visitText(before.value.details), before.value.fileName, visitText(details)));
+                   QStringLiteral("visit %1 (scan %2) -> %3")
+                       .arg(visitText(before.value.details), before.value.fileName, visitText(details)));
   });
   if (!s.ok()) return {{}, s};
   return visit(visitId);
@@ -900,7 +948,9 @@ Status Store::removeVisit(qint64 visitId, int expectedVersion) {
     const Result<Patient> p = patient(v.value.patientId);
     if (!p.ok()) return p.status;
     QSqlQuery q;
-    if (Status st = d_->run(q, QStringLiteral("DELETE FROM visit WHERE id = ? AND version = ?"), {visitId, expectedVersion}); !st.ok())
+    if (Status st =
+            d_->run(q, QStringLiteral("DELETE FROM visit WHERE id = ? AND version = ?"), {visitId, expectedVersion});
+        !st.ok())
       return st;
     if (q.numRowsAffected() != 1) return d_->notChanged("visit", visitId);
     return d_->log(QStringLiteral("remove visit"), p.value.fields.record,
@@ -954,30 +1004,45 @@ Result<CheckReport> Store::check() const {
   if (d_->engine == Engine::SQLite) {
     if (Status s = d_->run(q, QStringLiteral("PRAGMA integrity_check")); !s.ok()) return {{}, s};
     while (q.next())
-      if (const QString line = q.value(0).toString(); line != QLatin1String("ok")) r.faults.push_back(QStringLiteral("integrity: ") + line);
+      if (const QString line = q.value(0).toString(); line != QLatin1String("ok"))
+        r.faults.push_back(QStringLiteral("integrity: ") + line);
     if (Status s = d_->run(q, QStringLiteral("PRAGMA foreign_key_check")); !s.ok()) return {{}, s};
-    while (q.next()) r.faults.push_back(QStringLiteral("a row of %1 refers to a missing row").arg(q.value(0).toString()));
+    while (q.next())
+      r.faults.push_back(QStringLiteral("a row of %1 refers to a missing row").arg(q.value(0).toString()));
     const Result<QVariant> user = d_->value(QStringLiteral("PRAGMA user_version"));
     if (user.ok() && user.value.toInt() != r.schemaVersion)
-      r.faults.push_back(QStringLiteral("PRAGMA user_version %1 against schema version %2").arg(user.value.toInt()).arg(r.schemaVersion));
+      r.faults.push_back(QStringLiteral("PRAGMA user_version %1 against schema version %2")
+                             .arg(user.value.toInt())
+                             .arg(r.schemaVersion));
   }
   // One scan at a time, so that a large store is never held whole.
-  if (Status s = d_->run(q, QStringLiteral("SELECT id, visit_id, file_name, bytes, sha256, readings FROM scan ORDER BY id")); !s.ok())
+  if (Status s =
+          d_->run(q, QStringLiteral("SELECT id, visit_id, file_name, bytes, sha256, readings FROM scan ORDER BY id"));
+      !s.ok())
     return {{}, s};
   while (q.next()) {
     const QByteArray bytes = q.value(3).toByteArray();
     const QString name = q.value(2).toString();
-    if (QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()) != q.value(4).toString()) {
-      r.faults.push_back(QStringLiteral("scan %1 of visit %2 (\"%3\") does not match its SHA-256").arg(q.value(0).toLongLong()).arg(q.value(1).toLongLong()).arg(name));
+    if (QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()) !=
+        q.value(4).toString()) {
+      r.faults.push_back(QStringLiteral("scan %1 of visit %2 (\"%3\") does not match its SHA-256")
+                             .arg(q.value(0).toLongLong())
+                             .arg(q.value(1).toLongLong())
+                             .arg(name));
       continue;
     }
     std::istringstream in(bytes.toStdString());
     const model::ScanRead read = model::readScan(in);
     if (!read.ok() || read.count != q.value(5).toInt())
-      r.faults.push_back(QStringLiteral("scan %1 (\"%2\") no longer reads as %3 readings").arg(q.value(0).toLongLong()).arg(name).arg(q.value(5).toInt()));
+      r.faults.push_back(QStringLiteral("scan %1 (\"%2\") no longer reads as %3 readings")
+                             .arg(q.value(0).toLongLong())
+                             .arg(name)
+                             .arg(q.value(5).toInt()));
   }
-  const std::pair<const char*, qint64 Counts::*> tables[] = {
-      {"patient", &Counts::patients}, {"visit", &Counts::visits}, {"scan", &Counts::scans}, {"log", &Counts::logEntries}};
+  const std::pair<const char*, qint64 Counts::*> tables[] = {{"patient", &Counts::patients},
+                                                             {"visit", &Counts::visits},
+                                                             {"scan", &Counts::scans},
+                                                             {"log", &Counts::logEntries}};
   for (const auto& [table, field] : tables) {
     const Result<QVariant> n = d_->value(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
     if (!n.ok()) return {{}, n.status};
@@ -994,27 +1059,32 @@ Result<QString> restore(const QString& database, const QString& from) {
   if (Status s = driverMissing("QSQLITE"); !s.ok()) return {{}, s};
   const QString target = QFileInfo(database).absoluteFilePath();
   const QString source = QFileInfo(from).absoluteFilePath();
-  if (!QFileInfo(source).isFile()) return {{}, fail(Fault::NotFound, QStringLiteral("There is no file \"%1\".").arg(source))};
-  if (const Probe p = probeSqlite(source, true); !p.status.ok()) return {{}, p.status};
-  else if (p.empty) return {{}, fail(Fault::Refused, QStringLiteral("\"%1\" is not a records database: it is empty.").arg(source))};
+  if (!QFileInfo(source).isFile())
+    return {{}, fail(Fault::NotFound, QStringLiteral("There is no file \"%1\".").arg(source))};
+  if (const Probe p = probeSqlite(source, true); !p.status.ok())
+    return {{}, p.status};
+  else if (p.empty)
+    return {{}, fail(Fault::Refused, QStringLiteral("\"%1\" is not a records database: it is empty.").arg(source))};
 
   // The database in place now, kept beside it first (its log included).
   QString kept;
   if (QFileInfo(target).exists()) {
     Result<std::unique_ptr<Store>> current = Store::open(target);
     if (!current.ok()) return {{}, current.status};
-    kept = target + QStringLiteral(".before-restore-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    kept = target + QStringLiteral(".before-restore-") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (Status s = current.value->backup(kept); !s.ok()) return {{}, s};
   }
   // The backup copied next to its place, flushed, then renamed over it.
   QFile in(source);
-  if (!in.open(QIODevice::ReadOnly)) return {{}, fail(Fault::Engine, QStringLiteral("Cannot read \"%1\": %2.").arg(source, in.errorString()))};
+  if (!in.open(QIODevice::ReadOnly))
+    return {{}, fail(Fault::Engine, QStringLiteral("Cannot read \"%1\": %2.").arg(source, in.errorString()))};
   const QByteArray bytes = in.readAll();
   const QString temp = target + QStringLiteral(".restoring");
   QFile::remove(temp);
   QFile out(temp);
-  if (!createOwnerOnly(temp) || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(bytes) != bytes.size() ||
-      !out.flush() || ::fsync(out.handle()) != 0) {
+  if (!createOwnerOnly(temp) || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+      out.write(bytes) != bytes.size() || !out.flush() || ::fsync(out.handle()) != 0) {
     const QString why = out.errorString();
     out.close();
     QFile::remove(temp);
@@ -1024,12 +1094,17 @@ Result<QString> restore(const QString& database, const QString& from) {
   for (const char* suffix : {"-wal", "-shm"}) QFile::remove(target + QLatin1String(suffix));
   if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
     QFile::remove(temp);
-    return {{}, fail(Fault::Engine, QStringLiteral("Cannot put the backup in place: %1.").arg(QString::fromLocal8Bit(strerror(errno))))};
+    return {{},
+            fail(Fault::Engine,
+                 QStringLiteral("Cannot put the backup in place: %1.").arg(QString::fromLocal8Bit(strerror(errno))))};
   }
   syncFile(QFileInfo(target).absolutePath());
   Result<std::unique_ptr<Store>> restored = Store::open(target);
   if (!restored.ok()) return {{}, restored.status};
-  if (Status s = restored.value->note(QStringLiteral("restore"), {}, QStringLiteral("from %1; the database before kept as %2").arg(source, kept.isEmpty() ? QStringLiteral("(none)") : kept)); !s.ok())
+  if (Status s = restored.value->note(QStringLiteral("restore"), {},
+                                      QStringLiteral("from %1; the database before kept as %2")
+                                          .arg(source, kept.isEmpty() ? QStringLiteral("(none)") : kept));
+      !s.ok())
     return {{}, s};
   return {kept, {}};
 }

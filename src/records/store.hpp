@@ -91,15 +91,15 @@ struct Visit {
   int version = 0;
   QDateTime updatedAt;  // UTC
   // Its scan (never changed once kept).
-  QString fileName;  // as imported, without its folder
+  QString fileName;   // as imported, without its folder
   QByteArray sha256;  // raw 32 bytes
   int readings = 0;
 };
 
 struct LogEntry {
   qint64 id = 0;
-  QDateTime at;  // UTC
-  QString user;  // the operating system's user
+  QDateTime at;    // UTC
+  QString user;    // the operating system's user
   QString action;  // "import", "edit patient", "remove visit", "export", "backup", ...
   QString record;  // the patient's record number; empty when none
   QString detail;

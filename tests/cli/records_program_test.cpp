@@ -64,8 +64,8 @@ class Program : public Engines {
       const std::string scan = name + "_scans/" + std::to_string(i) + ".txt";
       dir.write(scan, scanOf(501, [i](int j) { return std::pair{30.0 + i * 0.001 + j * 0.01, 30.5}; }));
       const int p = i % patients;
-      m += prefix + std::to_string(p) + ",Family" + std::to_string(p) + ",Given,,2024-01-01T10:" +
-           (i % 60 < 10 ? "0" : "") + std::to_string(i % 60) + "," + scan + "\n";
+      m += prefix + std::to_string(p) + ",Family" + std::to_string(p) +
+           ",Given,,2024-01-01T10:" + (i % 60 < 10 ? "0" : "") + std::to_string(i % 60) + "," + scan + "\n";
     }
     return dir.write(name + ".csv", m);
   }
@@ -83,16 +83,16 @@ TEST_P(Program, ManifestImportReportsRowsAndResumes) {
   dir.write("scans/b.txt", readAll(example("back_visit2.txt")));
   dir.write("scans/c.txt", readAll(example("other_back.txt")));
   dir.write("scans/bad.txt", "36.1,35.9\n36.x,35.0\n");
-  const std::string manifest = dir.write(
-      "manifest.csv",
-      "record,family name,given name,birth date,visit date,scan,examiner,room temperature\n"
-      "R-1,O'Brien,Siobhán,1961-02-03,2024-01-15,scans/a.txt,\"Ames, Dr\",21.5\n"
-      "R-1,O'Brien,Siobhán,1961-02-03,2024-03-15T09:45,scans/b.txt,,\n"
-      "R-1,OBrien,Siobhan,,2024-05-15,scans/c.txt,,\n"  // line 4: other names
-      "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-13-01,scans/c.txt,,\n"  // line 5: bad date
-      "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-02-01,scans/missing.txt,,\n"  // line 6
-      "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-02-01,scans/bad.txt,,\n"  // line 7: refused by the reader
-      "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-02-01,scans/c.txt,,20\n");
+  const std::string manifest =
+      dir.write("manifest.csv",
+                "record,family name,given name,birth date,visit date,scan,examiner,room temperature\n"
+                "R-1,O'Brien,Siobhán,1961-02-03,2024-01-15,scans/a.txt,\"Ames, Dr\",21.5\n"
+                "R-1,O'Brien,Siobhán,1961-02-03,2024-03-15T09:45,scans/b.txt,,\n"
+                "R-1,OBrien,Siobhan,,2024-05-15,scans/c.txt,,\n"                          // line 4: other names
+                "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-13-01,scans/c.txt,,\n"        // line 5: bad date
+                "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-02-01,scans/missing.txt,,\n"  // line 6
+                "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-02-01,scans/bad.txt,,\n"  // line 7: refused by the reader
+                "R-2,\"x'); DROP TABLE visit;--\",Bob,,2024-02-01,scans/c.txt,,20\n");
   const Ran first = records({"import-manifest", manifest});
   EXPECT_EQ(first.status, 1);
   EXPECT_EQ(first.out, "7 rows: 3 stored, 0 already stored, 4 failed; 2 patients added\n");
@@ -104,8 +104,9 @@ TEST_P(Program, ManifestImportReportsRowsAndResumes) {
   EXPECT_EQ(visitCount(), 3);
 
   const Ran found = records({"patients", "drop table"});
-  EXPECT_EQ(found.out, "record,family name,given name,birth date,visits,last visit\n"
-                       "R-2,x'); DROP TABLE visit;--,Bob,,1,2024-02-01 00:00\n");
+  EXPECT_EQ(found.out,
+            "record,family name,given name,birth date,visits,last visit\n"
+            "R-2,x'); DROP TABLE visit;--,Bob,,1,2024-02-01 00:00\n");
   const Ran visits = records({"visits", "R-1"});
   EXPECT_NE(visits.out.find("\n1,2024-01-15 00:00,\"Ames, Dr\",21.5,,a.txt,501,"), std::string::npos) << visits.out;
   const struct {
@@ -164,9 +165,10 @@ TEST_P(Program, SeriesFromRecordsEqualsSeriesFromExport) {
 // name reaches the research copy; the key file maps keys to records.
 TEST_P(Program, ResearchCopyNamesNoOne) {
   auto s = open();
-  const std::vector<std::string> secret = {"QX-4471", "Zabłocka", "Wiesława", "1958-11-23", "2023-07-19",
-                                           "Dr Hollowell", "bruise left flank", "zablocka_first.txt", "QX-4472",
-                                           "Ferreira-Quist", "Anselmo", "2023-08-02", "ferreira_scan.txt"};
+  const std::vector<std::string> secret = {
+      "QX-4471",      "Zabłocka",          "Wiesława",           "1958-11-23", "2023-07-19",
+      "Dr Hollowell", "bruise left flank", "zablocka_first.txt", "QX-4472",    "Ferreira-Quist",
+      "Anselmo",      "2023-08-02",        "ferreira_scan.txt"};
   const auto add = [&](int p, const std::string& file, const char* date, int offset) {
     records::Result<records::Patient> pat = s->patientByRecord(q(secret[p ? 8 : 0]));
     if (!pat.ok())
@@ -174,7 +176,10 @@ TEST_P(Program, ResearchCopyNamesNoOne) {
                            p ? QDate() : QDate(1958, 11, 23), q(secret[6])});
     records::VisitDetails d{QDateTime::fromString(date, Qt::ISODate), q(secret[5]), 22.25, 20, q(secret[6])};
     ASSERT_TRUE(s->addVisit(pat.value.id, d, q(file),
-                            QByteArray::fromStdString(scanOf(40, [offset](int i) { return std::pair{33.0 + offset, 33.0 + i * 0.1}; })))
+                            QByteArray::fromStdString(scanOf(40,
+                                                             [offset](int i) {
+                                                               return std::pair{33.0 + offset, 33.0 + i * 0.1};
+                                                             })))
                     .ok());
   };
   add(0, secret[7], "2023-07-19T08:15:00", 0);
@@ -194,7 +199,7 @@ TEST_P(Program, ResearchCopyNamesNoOne) {
   EXPECT_EQ(files, 4);  // three scans and visits.csv
   const std::string csv = readAll(research + "/visits.csv");
   EXPECT_NE(csv.find(",2,44,22.25,20,"), std::string::npos) << csv;  // 44 days after the first visit
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(keys.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_NE(readAll(keys).find("," + secret[0] + "\n"), std::string::npos);

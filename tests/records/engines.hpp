@@ -4,6 +4,7 @@
 // scripts/test.sh starts (pg_virtualenv sets PGHOST, PGPORT, PGUSER and
 // PGPASSWORD), dropped afterwards, so that tests run side by side.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QSqlQuery>
 #include <QString>
 #include <atomic>
-#include <unistd.h>
 
 #include "records/store.hpp"
 #include "support/scripted.hpp"

@@ -29,7 +29,9 @@ records::Visit addVisit(records::Store& s, qint64 patient, const char* when, con
 }
 
 QByteArray scanBytes(int count, double offset) {
-  return QByteArray::fromStdString(scanOf(count, [offset](int i) { return std::pair{36.0 + offset + i * 0.01, 35.9}; }));
+  return QByteArray::fromStdString(scanOf(count, [offset](int i) {
+    return std::pair{36.0 + offset + i * 0.01, 35.9};
+  }));
 }
 
 // Names as typed come back as typed and are found by any part, case and
@@ -44,10 +46,18 @@ TEST_P(Engines, NamesKeptAndFoundAsTyped) {
     const char* text;
     std::vector<const char*> records;
   } cases[] = {
-      {"muller", {"A-1001"}},         {"MÜLL", {"A-1001"}},       {"jurgen", {"A-1001"}},
-      {"o'brien", {"A-1002"}},        {"siobhan", {"A-1002"}},    {"a-10", {"A-1001", "A-1002"}},
-      {"drop table", {"B-77"}},       {"x');", {"B-77"}},         {"%", {"B-78"}},
-      {"_", {"B-78"}},                {"1002", {}},               {"", {"A-1001", "A-1002", "B-78", "B-77"}},
+      {"muller", {"A-1001"}},
+      {"MÜLL", {"A-1001"}},
+      {"jurgen", {"A-1001"}},
+      {"o'brien", {"A-1002"}},
+      {"siobhan", {"A-1002"}},
+      {"a-10", {"A-1001", "A-1002"}},
+      {"drop table", {"B-77"}},
+      {"x');", {"B-77"}},
+      {"%", {"B-78"}},
+      {"_", {"B-78"}},
+      {"1002", {}},
+      {"", {"A-1001", "A-1002", "B-78", "B-77"}},
   };
   for (const auto& c : cases) {
     const auto found = s->findPatients(QString::fromUtf8(c.text));
@@ -180,8 +190,9 @@ TEST_P(Engines, OlderUpgradedNewerAndForeignRefused) {
     auto old = open(v1);
     ASSERT_EQ(old->schemaVersion(), 1);
     Raw(GetParam(), database)
-        .run("INSERT INTO patient (record, family, given, version, updated_at) VALUES ('F-1', 'Çelik', 'Ayşe', 1, "
-             "'2024-01-01T00:00:00.000Z')");
+        .run(
+            "INSERT INTO patient (record, family, given, version, updated_at) VALUES ('F-1', 'Çelik', 'Ayşe', 1, "
+            "'2024-01-01T00:00:00.000Z')");
   }
   {
     auto s = open();
@@ -244,8 +255,8 @@ TEST_P(Engines, CheckFindsADamagedScan) {
   EXPECT_TRUE(good.value.ok());
   EXPECT_EQ(good.value.counts.scans, 1);
   EXPECT_EQ(good.value.schemaVersion, records::kSchemaVersion);
-  Raw(GetParam(), database).run(sqlite() ? "UPDATE scan SET bytes = CAST('36,35' AS BLOB)"
-                                         : "UPDATE scan SET bytes = '36,35'::bytea");
+  Raw(GetParam(), database)
+      .run(sqlite() ? "UPDATE scan SET bytes = CAST('36,35' AS BLOB)" : "UPDATE scan SET bytes = '36,35'::bytea");
   const auto bad = s->check();
   ASSERT_EQ(bad.value.faults.size(), 1u);
   EXPECT_TRUE(bad.value.faults[0].contains("SHA-256"));
@@ -266,7 +277,7 @@ TEST(SQLiteFiles, OwnerOnlyBackupAndRestore) {
   addPatient(*s.value, "H-2", "Tanaka", "Ren");
   EXPECT_EQ(s.value->backup(q(dir.file("b.sqlite"))).fault, Fault::Duplicate);
   const auto mode = [](const std::string& f) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(f.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
   };
   EXPECT_EQ(mode(path), 0600u);

@@ -20,7 +20,8 @@ std::string example(const std::string& name) { return std::string(VARNEL_SOURCE_
 // Every pair, earlier visit as File 1, gives the single comparison's texts.
 TEST(Series, EveryPairIsTheSingleComparisonOfThatPair) {
   batch::Steps steps;
-  steps.lower = 20, steps.smooth = {model::kRight}, steps.channel = model::kDelta;
+  // The upper cut-off moved back up past the short scan's last point.
+  steps.lower = 20, steps.upper = 500, steps.smooth = {model::kRight}, steps.channel = model::kDelta;
   const std::vector<std::string> paths{example("back_visit1.txt"), example("other_back.txt"),
                                        example("short_scan.txt"), example("back_visit2.txt")};
   const series::Series s = series::compute(paths, steps, {}, {});
@@ -161,7 +162,7 @@ TEST(SeriesCommand, FailedVisitsAndTooFewOfThem) {
                                                                " --report " + d.file("r.pdf");
   d.write("list.txt", "# in visit order\n" + example("back_visit1.txt") + "\ngone.txt\n\nempty.txt\n" +
                           example("back_visit2.txt") + "\n");
-  const auto [status, out, err] = batch("--visits --visit-list " + d.file("list.txt") + tables);
+  const auto [status, out, err] = batch("--visits --visit-list " + d.file("list.txt") + tables + " --t1 0.3 --t2 0.6");
   EXPECT_EQ(status, 1);
   EXPECT_NE(err.find("visit 2: Error: Cannot load the scan \"" + d.file("gone.txt") + "\": "), std::string::npos);
   EXPECT_NE(err.find("visit 3: Error: Cannot load the scan \"" + empty + "\": it holds no readings."),

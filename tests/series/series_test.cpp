@@ -1,15 +1,15 @@
 // A series of visits: its pairs against the single comparison, its figures
 // against values worked by hand, and the command's failures.
+#include "series/series.hpp"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <iterator>
 #include <sstream>
 
-
 #include "batch/comparison.hpp"
 #include "batch/summary.hpp"
-#include "series/series.hpp"
 #include "support/scripted.hpp"
 
 namespace varnel::test {
@@ -21,8 +21,8 @@ std::string example(const std::string& name) { return std::string(VARNEL_SOURCE_
 TEST(Series, EveryPairIsTheSingleComparisonOfThatPair) {
   batch::Steps steps;
   steps.lower = 20, steps.smooth = {model::kRight}, steps.channel = model::kDelta;
-  const std::vector<std::string> paths{example("back_visit1.txt"), example("other_back.txt"),
-                                       example("short_scan.txt"), example("back_visit2.txt")};
+  const std::vector<std::string> paths{example("back_visit1.txt"), example("other_back.txt"), example("short_scan.txt"),
+                                       example("back_visit2.txt")};
   const series::Series s = series::compute(paths, steps, {}, {});
   ASSERT_EQ(s.pairs.size(), 6u);
   for (int i = 0; i < 4; ++i)
@@ -90,15 +90,16 @@ TEST(Series, AgreementWorkedByHand) {
 // whose figures differ from Left Temp's.
 TEST(Series, TablesOfASeriesBuiltByHand) {
   series::Series s;
-  const auto visit = [&](const char* path, int last, series::Asymmetry a) {
-    s.visits.push_back({path, "", last, a});
-  };
+  const auto visit = [&](const char* path, int last, series::Asymmetry a) { s.visits.push_back({path, "", last, a}); };
   visit("/p/a.txt", 500, {2, 0.25, 0.5, 7, 1, 0});
   visit("/p/b.txt", 7, {});
   visit("/p/c.txt", 300, {4, -0.125, 0.75, 0, 2, 1});
   const auto pair = [&](int i, int j, bool ok, const char* r, const char* t, series::Agreement delta) {
-    series::Pair p{i, j, {ok, ok ? std::vector<std::string>{} : std::vector<std::string>{"No \"shift\", here"}, {}},
-                   model::kDelta, {}};
+    series::Pair p{i,
+                   j,
+                   {ok, ok ? std::vector<std::string>{} : std::vector<std::string>{"No \"shift\", here"}, {}},
+                   series::Channel::Delta,
+                   {}};
     if (ok) {
       for (auto& row : p.outcome.results) row = {"9", "9", "9"};
       p.outcome.results[2][1] = r, p.outcome.results[4][1] = t;  // Correlation and t %, Delta column
@@ -116,17 +117,19 @@ TEST(Series, TablesOfASeriesBuiltByHand) {
             "1,/p/a.txt,500,ok,,0.25,0.5,7,1,0\n2,/p/b.txt,7,ok,,n/a,n/a,n/a,0,0\n"
             "3,/p/c.txt,300,ok,,-0.125,0.75,0,2,1\n");
   const std::string nines = ",9,9,9,9,9,9";
-  EXPECT_EQ(series::pairTable(s),
-            "visit1,visit2,scan1,scan2,status,message" + batch::resultColumns() +
-                ",mean difference,lower limit,upper limit\n"
-                "1,2,/p/a.txt,/p/b.txt,failed,\"No \"\"shift\"\", here\",,,,,,,,,,,,,,,,,,\n"
-                "1,3,/p/a.txt,/p/c.txt,ok," + nines + ",9,0.9,9,9,9,9,9,0.8,9,0.25,-0.5,1\n"
-                "2,3,/p/b.txt,/p/c.txt,ok," + nines + ",9,0.7,9,9,9,9,9,0.6,9,0.5,n/a,n/a\n");
+  EXPECT_EQ(series::pairTable(s), "visit1,visit2,scan1,scan2,status,message" + batch::resultColumns() +
+                                      ",mean difference,lower limit,upper limit\n"
+                                      "1,2,/p/a.txt,/p/b.txt,failed,\"No \"\"shift\"\", here\",,,,,,,,,,,,,,,,,,\n"
+                                      "1,3,/p/a.txt,/p/c.txt,ok," +
+                                      nines +
+                                      ",9,0.9,9,9,9,9,9,0.8,9,0.25,-0.5,1\n"
+                                      "2,3,/p/b.txt,/p/c.txt,ok," +
+                                      nines + ",9,0.7,9,9,9,9,9,0.6,9,0.5,n/a,n/a\n");
   // Visit 3: r and t % against visit 2 (pair 2,3), then against visit 1 (pair 1,3).
-  std::istringstream printed(series::printedTable(s, model::kDelta));
+  std::istringstream printed(series::printedTable(s, series::Channel::Delta));
   const std::vector<std::vector<std::string>> rows = {
-      {"visit", "points", "mean", "delta", "largest", "delta", "at", "reach", "t1", "reach", "t2", "r", "previous", "t",
-       "%", "previous", "r", "visit", "1", "t", "%", "visit", "1"},
+      {"visit",    "points", "mean", "delta",    "largest", "delta", "at", "reach", "t1", "reach", "t2", "r",
+       "previous", "t",      "%",    "previous", "r",       "visit", "1",  "t",     "%",  "visit", "1"},
       {"1", "500", "0.25", "0.5", "7", "1", "0"},
       {"2", "7", "n/a", "n/a", "n/a", "0", "0", "failed", "failed", "failed", "failed"},
       {"3", "300", "-0.125", "0.75", "0", "2", "1", "0.7", "0.6", "0.9", "0.8"}};
@@ -156,9 +159,8 @@ std::tuple<int, std::string, std::string> batch(const std::string& args) {
 // the rest go on.
 TEST(SeriesCommand, FailedVisitsAndTooFewOfThem) {
   ScratchDir d;
-  const std::string empty = d.write("empty.txt", ""), tables = " --visit-table " + d.file("v.csv") +
-                                                               " --pair-table " + d.file("p.csv") +
-                                                               " --report " + d.file("r.pdf");
+  const std::string empty = d.write("empty.txt", ""), tables = " --visit-table " + d.file("v.csv") + " --pair-table " +
+                                                               d.file("p.csv") + " --report " + d.file("r.pdf");
   d.write("list.txt", "# in visit order\n" + example("back_visit1.txt") + "\ngone.txt\n\nempty.txt\n" +
                           example("back_visit2.txt") + "\n");
   const auto [status, out, err] = batch("--visits --visit-list " + d.file("list.txt") + tables + " --t1 0.3 --t2 0.6");
@@ -176,14 +178,14 @@ TEST(SeriesCommand, FailedVisitsAndTooFewOfThem) {
   EXPECT_NE(pairs.find("\n1,4," + example("back_visit1.txt") + "," + example("back_visit2.txt") + ",ok,,0.98614"),
             std::string::npos);
   // Visit 4 against visit 3 (failed) and visit 1: correlation and t % of Left Temp.
-  EXPECT_NE(out.find("\n4      500     0.130299401197605  0.82               387  103       34        failed      failed"
-                     "        0.998100542255158  0.957317073170732\n"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find("\n4      500     0.130299401197605  0.82               387  103       34        failed      failed"
+               "        0.998100542255158  0.957317073170732\n"),
+      std::string::npos)
       << out;
   ASSERT_EQ(std::system(("pdftotext " + d.file("r.pdf") + " " + d.file("r.txt")).c_str()), 0);
   for (const char* text : {"gone.txt", "back_visit2.txt", "0.130299401197605", "Correlation, Left Temp"})
     EXPECT_NE(readAll(d.file("r.txt")).find(text), std::string::npos) << text;
-
 }
 
 }  // namespace

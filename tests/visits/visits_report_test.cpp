@@ -3,6 +3,8 @@
 // the page (a cell by its fill, a label by its words) and checked against
 // each other as the layout must have them, so that they hold whatever the
 // margins and the page's header.
+#include "visits/visits_report.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -10,20 +12,13 @@
 #include <cmath>
 #include <map>
 
+#include "support/application.hpp"
 #include "support/pdf_words.hpp"
-#include "visits/visits_report.hpp"
 
 namespace varnel::test {
 namespace {
 
-struct GuiApplication : ::testing::Environment {
-  int argc = 1;
-  char name[19] = "test_visits_report", *argv[2] = {name, nullptr};
-  std::unique_ptr<QGuiApplication> app;
-  void SetUp() override { app = std::make_unique<QGuiApplication>(argc, argv); }
-  void TearDown() override { app.reset(); }
-};
-[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new GuiApplication);
+[[maybe_unused]] const bool registered = useApplication<QGuiApplication>("test_visits_report");
 
 constexpr int kDpi = 144;  // 2 pixels a point
 int at(double pt) { return static_cast<int>(std::lround(pt * kDpi / 72.0)); }
@@ -45,7 +40,7 @@ struct Built {
       s.visits.push_back({"/p/visit" + std::to_string(v + 1) + ".txt", "", 500, {501, 0.1, 0.5, 3, reachT1[v], 1}});
     for (int i = 0; i + 1 < static_cast<int>(reachT1.size()); ++i)
       for (int j = i + 1; j < static_cast<int>(reachT1.size()); ++j)
-        s.pairs.push_back({i, j, {false, {"Cannot shift File 2 by 1"}, {}}, model::kLeft, {}});
+        s.pairs.push_back({i, j, {false, {"Cannot shift File 2 by 1"}, {}}, series::Channel::Left, {}});
   }
   void correlation(int i, int j, const char* text) {
     for (series::Pair& p : s.pairs)
@@ -66,8 +61,9 @@ struct Rendered {
 struct VisitsReport : ::testing::Test {
   ScratchDir dir;
   Rendered render(const series::Series& s) {
-    const std::string pdf = dir.write(
-        "visits.pdf", visits::visitsReportPdf(s, visits::VisitsSettings{}, "2031-05-06 07:08", QPageSize(QPageSize::A4)));
+    const std::string pdf =
+        dir.write("visits.pdf",
+                  visits::visitsReportPdf(s, visits::VisitsSettings{}, "2031-05-06 07:08", QPageSize(QPageSize::A4)));
     Rendered r;
     r.words = pdfWords(pdf);
     int pages = 0;
@@ -180,7 +176,8 @@ TEST_F(VisitsReport, MatrixCellsLabelsAndScale) {
     if (w.page == ref.page && w.y0 > barY / 2.0 && w.y0 < barY / 2.0 + 20 && w.x1 < (right + 1) / 2.0 + 1)
       under.push_back(w);
   ASSERT_GE(under.size(), 2u);
-  const auto [lo, hi] = std::minmax_element(under.begin(), under.end(), [](const Word& a, const Word& b) { return a.x0 < b.x0; });
+  const auto [lo, hi] =
+      std::minmax_element(under.begin(), under.end(), [](const Word& a, const Word& b) { return a.x0 < b.x0; });
   EXPECT_NEAR(lo->x0, left / 2.0, 1.0) << lo->text;
   EXPECT_NEAR(hi->x1, (right + 1) / 2.0, 1.0) << hi->text;
 }
@@ -198,12 +195,12 @@ TEST_F(VisitsReport, TwoVisitsStillDrawTheirMatrix) {
 // pair 1,4). Each stands as a lone dot over its visit's number; the visits
 // are evenly spaced and lie within the plot; the values run up the plot in
 // proportion (0.618 at (0.618 - 0.213) / (0.917 - 0.213) = 0.575 of the way
-// from the lowest to the highest), and the range is padded alike at both
-// ends.
+// from the lowest to the highest), and the range runs from the step below
+// the lowest to the step above the highest.
 TEST_F(VisitsReport, TrendPointsAtTheirVisits) {
   Built b({4, 2, 2, 2, 2});
-  for (const auto& [i, j, text] : {std::tuple{0, 3, "0.917"}, {1, 2, "0.213"}, {1, 3, "0.452"}, {1, 4, "0.351"},
-                                   {2, 4, "0.553"}, {3, 4, "0.618"}})
+  for (const auto& [i, j, text] :
+       {std::tuple{0, 3, "0.917"}, {1, 2, "0.213"}, {1, 3, "0.452"}, {1, 4, "0.351"}, {2, 4, "0.553"}, {3, 4, "0.618"}})
     b.correlation(i, j, text);
   const Rendered r = render(b.s);
   ASSERT_FALSE(r.words.empty());
@@ -236,7 +233,11 @@ TEST_F(VisitsReport, TrendPointsAtTheirVisits) {
               todo.push_back(n);
             }
           }
-          if (x1 - x0 < at(6) && y1 - y0 > at(2)) dots.push_back({(x0 + x1 + 1) / 4.0, (y0 + y1 + 1) / 4.0, int(p) + 1});
+          const Dot d{(x0 + x1 + 1) / 4.0, (y0 + y1 + 1) / 4.0, int(p) + 1};
+          const bool inWord = std::any_of(r.words.begin(), r.words.end(), [&](const Word& w) {
+            return w.page == d.page && d.x >= w.x0 && d.x <= w.x1 && d.y >= w.y0 && d.y <= w.y1;
+          });  // a letter of the key, written in its line's colour
+          if (x1 - x0 < at(6) && y1 - y0 > at(2) && !inWord) dots.push_back(d);
         }
     }
     return dots;
@@ -262,8 +263,18 @@ TEST_F(VisitsReport, TrendPointsAtTheirVisits) {
   int left = at(v3.x), right = at(v5.x) - at(3);
   while (left > 0 && !grey(page.pixel(left, rowY))) --left;
   while (right < page.width() - 1 && !grey(page.pixel(right, rowY))) ++right;
-  EXPECT_GT(v4.y - top / 2.0, 3) << "the highest value on the frame";
-  EXPECT_NEAR(v4.y - top / 2.0, bottom / 2.0 - v3.y, 1.0) << "the range padded unevenly";
+  // 0.213 to 0.917 in steps of 0.2: the axis runs from 0.2 to 1.0, with a
+  // label at either end.
+  const double height = (bottom - top) / 2.0;
+  EXPECT_NEAR(v4.y - top / 2.0, (1.0 - 0.917) / 0.8 * height, 1.0) << "the top of the range";
+  EXPECT_NEAR(bottom / 2.0 - v3.y, (0.213 - 0.2) / 0.8 * height, 1.0) << "the bottom of the range";
+  for (const char* end : {"0.2", "1.0"})
+    EXPECT_TRUE(std::any_of(r.words.begin(), r.words.end(),
+                            [&](const Word& w) {
+                              return w.page == v4.page && w.text == end && w.x1 < left / 2.0 &&
+                                     std::abs(w.cy() - (end[0] == '1' ? top : bottom) / 2.0) < 3;
+                            }))
+        << end << " not at its end of the axis";
 
   for (const auto& [visit, dot] : {std::pair{3, v3}, {4, v4}, {5, v5}}) {
     bool labelled = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <filesystem>
 
 #include "model/decimal.hpp"
@@ -141,7 +142,8 @@ Trend trendOf(const series::Series& s, Measure measure, Channel channel) {
       t.lines[3].values[v] = s.visits[v].asymmetry.reachT2;
     }
   }
-  double lo = INFINITY, hi = -INFINITY, most = 1;
+  const double inf = std::numeric_limits<double>::infinity();
+  double lo = inf, hi = -inf, most = 1;
   for (const TrendLine& line : t.lines)
     for (const std::optional<double>& y : line.values)
       if (y) line.counts ? most = std::max(most, *y) : (lo = std::min(lo, *y), hi = std::max(hi, *y));

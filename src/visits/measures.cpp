@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <filesystem>
+#include <limits>
 
 #include "model/decimal.hpp"
 #include "model/number_text.hpp"

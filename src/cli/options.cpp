@@ -294,6 +294,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     if (why.empty() && !o.visitList.empty() && !positional.empty())
       why = "--visits takes its scans from the command line or from --visit-list, not both";
     if (why.empty() && o.visitList.empty() && positional.empty()) why = "--visits needs the scan files of the visits";
+    if (why.empty()) why = series::stepsRefused(o.steps, o.thresholds);
     o.visitFiles = positional;
   } else if (!o.pairs.empty()) {
     why = refuse(Scope::Visits, " goes with --visits");

@@ -20,6 +20,9 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
 #include <QPromise>
 #include <QPushButton>
 #include <QSpinBox>
@@ -108,7 +111,7 @@ VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
   auto* all = new QVBoxLayout(this);
   all->addLayout(top, 1);
   all->addWidget(buildFooter());
-  resize(1260, 760);
+  resize(QSettings().value(QStringLiteral("visits/size"), QSize(1260, 760)).toSize());
 
   changed_->setSingleShot(true);
   changed_->setInterval(120);
@@ -138,11 +141,21 @@ QWidget* VisitsWindow::buildVisits() {
   visitsView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   visitsView_->setTabKeyNavigation(false);
   visitsView_->verticalHeader()->hide();
+  // Figures as wide as they need, the status takes what is left: a long
+  // message never pushes a figure out of view.
   visitsView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Status, QHeaderView::Stretch);
+  visitsView_->horizontalHeader()->setMinimumSectionSize(36);
+  // A long file name is cut in its middle (whole in the tooltip), never the figures.
+  visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Scan, QHeaderView::Interactive);
+  visitsView_->setColumnWidth(VisitsModel::Scan, visitsView_->fontMetrics().horizontalAdvance(QStringLiteral("back_visit10.txt")));
+  visitsView_->setTextElideMode(Qt::ElideMiddle);
   visitsView_->setAcceptDrops(true);
   visitsView_->viewport()->setAcceptDrops(true);
   visitsView_->viewport()->installEventFilter(this);
   connect(visitsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VisitsWindow::updateButtons);
+  auto* remove = new QShortcut(QKeySequence::Delete, visitsView_, [this] { removeSelected(); });
+  remove->setContext(Qt::WidgetShortcut);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(button(this, QStringLiteral("&Add Scans…"), "add", [this] { addWithDialog(); }));
@@ -170,7 +183,9 @@ QWidget* VisitsWindow::buildSteps() {
   lower_ = new QSpinBox;
   lower_->setRange(app::kLowerCutoffBar.min, app::kLowerCutoffBar.max);
   lower_->setValue(fresh.VScroll1.Value());
+  lower_->setObjectName(QStringLiteral("lower"));
   upper_ = new QSpinBox;
+  upper_->setObjectName(QStringLiteral("upper"));
   upper_->setRange(app::kUpperCutoffBar.min, app::kUpperCutoffBar.max);
   upper_->setValue(fresh.VScroll2.Value());
   QHBoxLayout* cutoffs = row({lower_, new QLabel(QStringLiteral("to")), upper_});
@@ -183,13 +198,8 @@ QWidget* VisitsWindow::buildSteps() {
   }
   form->addRow(QStringLiteral("Smoothed:"), row({smooth_[0], smooth_[1], smooth_[2]}));
 
-  channel_ = new QComboBox;
-  for (int ch = 0; ch < model::kChannels; ++ch)
-    channel_->addItem(QString::fromUtf8(visits::channelName(static_cast<visits::Channel>(ch))));
-  channel_->setCurrentIndex(model::kLeft);  // as the window shows two scans just loaded
-  form->addRow(QStringLiteral("C&hannel on show:"), channel_);
-
   threshold_ = new QLineEdit(qs(fresh.Threshold.Text));
+  threshold_->setObjectName(QStringLiteral("threshold"));
   threshold_->setMaximumWidth(90);
   form->addRow(QStringLiteral("Slope &threshold:"), threshold_);
 
@@ -205,6 +215,7 @@ QWidget* VisitsWindow::buildSteps() {
   };
   const series::Thresholds defaults;
   t1_ = degrees(defaults.t1);
+  t1_->setObjectName(QStringLiteral("t1"));
   t2_ = degrees(defaults.t2);
   QHBoxLayout* thresholds = row({new QLabel(QStringLiteral("t1")), t1_, new QLabel(QStringLiteral("t2")), t2_});
   form->addRow(QStringLiteral("As&ymmetry |Delta-T| ≥"), thresholds);
@@ -212,7 +223,6 @@ QWidget* VisitsWindow::buildSteps() {
 
   connect(lower_, &QSpinBox::valueChanged, this, &VisitsWindow::schedule);
   connect(upper_, &QSpinBox::valueChanged, this, &VisitsWindow::schedule);
-  connect(channel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::schedule);
   connect(threshold_, &QLineEdit::textEdited, this, &VisitsWindow::schedule);
   return box;
 }
@@ -224,22 +234,25 @@ QWidget* VisitsWindow::buildMatrix() {
   for (int m = 0; m < visits::kMeasures; ++m)
     measure_->addItem(QString::fromUtf8(visits::measureName(static_cast<visits::Measure>(m))));
   measure_->setCurrentIndex(static_cast<int>(visits::VisitsSettings{}.measure));
-  matrixChannel_ = new QComboBox;
-  matrixChannel_->setObjectName(QStringLiteral("matrixChannel"));
-  for (int ch = 0; ch < model::kChannels; ++ch)
-    matrixChannel_->addItem(QString::fromUtf8(visits::channelName(static_cast<visits::Channel>(ch))));
-  matrixChannel_->setCurrentIndex(static_cast<int>(visits::VisitsSettings{}.channel));
+  // In the main window's order; changing it computes the series again, as
+  // the channel on show is a step of every comparison.
+  channel_ = new QComboBox;
+  channel_->setObjectName(QStringLiteral("matrixChannel"));
+  for (const visits::Channel ch : {visits::Channel::Left, visits::Channel::Delta, visits::Channel::Right})
+    channel_->addItem(QString::fromUtf8(visits::channelName(ch)), static_cast<int>(ch));
+  channel_->setToolTip(QStringLiteral("The channel on show in every comparison, of the matrix, the trend and the "
+                                      "mean difference"));
   auto* choice = new QHBoxLayout;
   for (const auto& [text, box] :
-       {std::pair{QStringLiteral("&Measure:"), measure_}, {QStringLiteral("Cha&nnel:"), matrixChannel_}}) {
+       {std::pair{QStringLiteral("&Measure:"), measure_}, {QStringLiteral("Cha&nnel:"), channel_}}) {
     auto* label = new QLabel(text);
     label->setBuddy(box);
     choice->addWidget(label);
     choice->addWidget(box, box == measure_);
   }
+  connect(channel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::schedule);
   // Only the picture changes: the series stands.
   connect(measure_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
-  connect(matrixChannel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
 
   matrixView_ = new QTableView;
   matrixView_->setObjectName(QStringLiteral("matrix"));
@@ -249,13 +262,16 @@ QWidget* VisitsWindow::buildMatrix() {
   matrixView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   matrixView_->setTabKeyNavigation(false);
   matrixView_->setShowGrid(false);
+  // Cells share the room, but never narrower than a visit number in the
+  // headers: a long series scrolls, its cells then colours only, each value
+  // in its tooltip.
+  const int visitNumber = matrixView_->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 6;
   for (QHeaderView* h : {matrixView_->horizontalHeader(), matrixView_->verticalHeader()}) {
     h->setSectionResizeMode(QHeaderView::Stretch);
-    h->setMinimumSectionSize(3);
+    h->setMinimumSectionSize(visitNumber);
     h->setDefaultAlignment(Qt::AlignCenter);
   }
-  matrixView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  matrixView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  matrixView_->verticalHeader()->setMinimumWidth(visitNumber);
   connect(matrixView_, &QTableView::activated, this,
           [this](const QModelIndex& index) { openPair(index.row(), index.column()); });
   legend_ = new LegendStrip;
@@ -325,11 +341,11 @@ visits::VisitsSettings VisitsWindow::settings() const {
   s.steps.upper = upper_->value();
   for (int ch = 0; ch < model::kChannels; ++ch)
     if (smooth_[ch]->isChecked()) s.steps.smooth.push_back(ch);
-  s.steps.channel = channel_->currentIndex();
+  s.steps.channel = channel_->currentData().toInt();
   s.steps.threshold = threshold_->text().toStdString();
   s.thresholds = {t1_->value(), t2_->value()};
   s.measure = static_cast<visits::Measure>(measure_->currentIndex());
-  s.channel = static_cast<visits::Channel>(matrixChannel_->currentIndex());
+  s.channel = static_cast<visits::Channel>(*s.steps.channel);
   return s;
 }
 
@@ -350,8 +366,26 @@ void VisitsWindow::listChanged() {
   schedule();
 }
 
+void VisitsWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (std::exchange(fitted_, true) || !screen()) return;
+  // Wholly on the screen it opens on, beside the calculator where there is room.
+  const QRect room = screen()->availableGeometry();
+  const QSize frame = frameGeometry().size() - size();
+  resize(std::min(width(), room.width() - frame.width()), std::min(height(), room.height() - frame.height()));
+  move(std::clamp(x(), room.left(), std::max(room.left(), room.right() + 1 - frameGeometry().width())),
+       std::clamp(y(), room.top(), std::max(room.top(), room.bottom() + 1 - frameGeometry().height())));
+}
+
+void VisitsWindow::closeEvent(QCloseEvent* event) {
+  QSettings().setValue(QStringLiteral("visits/size"), size());
+  QWidget::closeEvent(event);
+}
+
 void VisitsWindow::addWithDialog() {
-  QStringList chosen = QtFileDialog::askOpenMany(this, app::kScanFilter);
+  QStringList chosen =
+      QtFileDialog::askOpenMany(this, app::kScanFilter, QSettings().value(QStringLiteral("visits/folder")).toString());
+  if (!chosen.isEmpty()) QSettings().setValue(QStringLiteral("visits/folder"), QFileInfo(chosen.first()).absolutePath());
   sortNaturally(chosen);
   addVisits(chosen);
 }
@@ -391,13 +425,19 @@ void VisitsWindow::removeSelected() {
 }
 
 void VisitsWindow::moveSelected(int by) {
-  const QModelIndex current = visitsView_->currentIndex();
-  const int from = current.row(), to = from + by;
+  QList<int> rows;
+  for (const QModelIndex& i : visitsView_->selectionModel()->selectedRows()) rows << i.row();
   QStringList paths = visitsModel_->paths();
-  if (!current.isValid() || to < 0 || to >= paths.size()) return;
-  paths.move(from, to);
+  std::sort(rows.begin(), rows.end());
+  if (rows.isEmpty() || rows.first() + by < 0 || rows.last() + by >= paths.size()) return;
+  // The selected visits move together, one step, the nearest to the end first.
+  if (by > 0) std::reverse(rows.begin(), rows.end());
+  for (const int r : rows) paths.move(r, r + by);
   setVisits(paths);
-  visitsView_->selectRow(to);
+  visitsView_->clearSelection();
+  for (const int r : rows) visitsView_->selectionModel()->select(visitsModel_->index(r + by, 0),
+                                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  visitsView_->setCurrentIndex(visitsModel_->index(rows.first() + by, 0));
 }
 
 void VisitsWindow::updateButtons() {
@@ -426,9 +466,15 @@ void VisitsWindow::start() {
     emit seriesShown();
     return;
   }
+  computing_ = settings();
+  if (const std::string why = series::stepsRefused(computing_.steps, computing_.thresholds); !why.empty()) {
+    showSeries();
+    showMessage(qs(why), true);
+    emit seriesShown();
+    return;
+  }
   std::vector<std::string> files;
   for (const QString& p : paths) files.push_back(p.toStdString());
-  computing_ = settings();
   const std::size_t pairs = files.size() * (files.size() - 1) / 2;
   watcher_.setFuture(
       QtConcurrent::run([files, pairs, s = computing_](QPromise<std::shared_ptr<const series::Series>>& promise) {
@@ -467,12 +513,12 @@ void VisitsWindow::finished() {
     computed_ = computing_;
     visitsModel_->setSeries(series_);
     showSeries();
-    const int failed = static_cast<int>(series_->visits.size()) - series_->loaded();
-    QString text =
-        QStringLiteral("%1 visits, %2 pairs compared.").arg(series_->visits.size()).arg(series_->pairs.size());
-    if (failed > 0)
-      text += QStringLiteral(" %1 could not be loaded: see the list; their pairs are crossed out.").arg(failed);
-    showMessage(text, failed > 0);
+    const int unreadable = static_cast<int>(series_->visits.size()) - series_->loaded();
+    const int failed = series_->failedPairs();
+    const QString text = qs(app::messages::visitsComputed(static_cast<int>(series_->visits.size()),
+                                                          static_cast<int>(series_->pairs.size()), unreadable, failed) +
+                            " " + series::stepsLine(computed_.steps, computed_.thresholds));
+    showMessage(text, failed > 0 || unreadable > 0);
   }
   emit seriesShown();
 }
@@ -488,10 +534,7 @@ void VisitsWindow::showMessage(const QString& text, bool failure) {
 }
 
 void VisitsWindow::showSeries() {
-  visitsView_->clearSpans();
-  for (const int row : visitsModel_->failedRows())
-    visitsView_->setSpan(row, VisitsModel::Points, 1, VisitsModel::Columns - VisitsModel::Points);
-  const visits::VisitsSettings shown = settings();
+  const visits::VisitsSettings shown = reportSettings();
   matrixModel_->show(series_, shown.measure, shown.channel);
   // Pairs stand above the diagonal: visit 1 is never the later, the last
   // visit never the earlier.
@@ -529,8 +572,11 @@ void VisitsWindow::showTrend() {
     return v;
   };
   QValueAxis* xAxis = axis(trend.visits, QStringLiteral("visit"), Qt::AlignBottom);
-  QValueAxis* yAxis = axis(trend.values, QString::fromUtf8(visits::measureName(shown.measure)), Qt::AlignLeft);
-  QValueAxis* counts = axis(trend.counts, QStringLiteral("points"), Qt::AlignRight);
+  const char* unit = visits::scaleOf(shown.measure).unit;
+  QValueAxis* yAxis = axis(trend.values, QString::fromUtf8(visits::measureName(shown.measure)) +
+                                             (*unit ? QStringLiteral(" (%1)").arg(QString::fromUtf8(unit)) : QString()),
+                           Qt::AlignLeft);
+  QValueAxis* counts = axis(trend.counts, QStringLiteral("points ≥ t1, t2"), Qt::AlignRight);
   for (const visits::TrendLine& l : trend.lines) {
     QPen pen(rgb(l.colour), l.counts ? 1.5 : 2.0);
     if (l.counts) pen.setStyle(Qt::DashLine);
@@ -555,6 +601,11 @@ void VisitsWindow::showTrend() {
 void VisitsWindow::openPair(int earlier, int later) {
   if (!main_ || !series_ || earlier < 0 || earlier >= later || later >= static_cast<int>(series_->visits.size()))
     return;
+  if (const series::Pair& p = series_->pair(earlier, later); !p.outcome.ok) {
+    const visits::Cell c = visits::cellOf(p, visits::Measure::Correlation, visits::Channel::Left);
+    messages_->show(app::messages::pairFailed(earlier + 1, later + 1, c.text), app::kErrorTitle);
+    return;
+  }
   batch::Comparison c;
   c.scan1 = series_->visits[static_cast<std::size_t>(earlier)].path;
   c.scan2 = series_->visits[static_cast<std::size_t>(later)].path;
@@ -581,8 +632,8 @@ void VisitsWindow::savePairTable() {
 }
 
 visits::VisitsSettings VisitsWindow::reportSettings() const {
-  visits::VisitsSettings s = settings();
-  s.steps = computed_.steps, s.thresholds = computed_.thresholds;
+  visits::VisitsSettings s = computed_;
+  s.measure = static_cast<visits::Measure>(measure_->currentIndex());
   return s;
 }
 

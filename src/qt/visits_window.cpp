@@ -297,6 +297,7 @@ QWidget* VisitsWindow::buildFooter() {
   status_ = new QLabel;
   status_->setObjectName(QStringLiteral("status"));
   status_->setWordWrap(true);
+  status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing() + 4);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   progress_ = new QProgressBar;
   progress_->setFormat(QStringLiteral("%v of %m pairs"));
@@ -312,12 +313,16 @@ QWidget* VisitsWindow::buildFooter() {
   saveReport_ = button(this, QStringLiteral("Save R&eport…"), "saveReport", [this] { saveReport(); });
   print_ = button(this, QStringLiteral("Pr&int Report…"), "printReport", [this] { printReport(); });
 
-  auto* layout = new QHBoxLayout(footer);
+  // The status on a line of its own, whole at any width; the actions below.
+  auto* layout = new QVBoxLayout(footer);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(status_, 1);
-  layout->addWidget(progress_);
-  layout->addWidget(cancel_);
-  for (QPushButton* b : {saveVisits_, savePairs_, saveReport_, print_}) layout->addWidget(b);
+  layout->addWidget(status_);
+  auto* actions = new QHBoxLayout;
+  actions->addWidget(progress_);
+  actions->addWidget(cancel_);
+  actions->addStretch();
+  for (QPushButton* b : {saveVisits_, savePairs_, saveReport_, print_}) actions->addWidget(b);
+  layout->addLayout(actions);
   return footer;
 }
 

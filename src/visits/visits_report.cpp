@@ -300,7 +300,7 @@ void paintCell(QPainter& p, const QRectF& box, const Cell& cell, const Scale& sc
     p.drawLine(x.topLeft(), x.bottomRight());
     p.drawLine(x.topRight(), x.bottomLeft());
   }
-  if (!withText) return;
+  if (!withText || cell.kind == CellKind::Failed) return;  // the cross says it
   // Never cut short: a value too wide for its cell leaves the colour alone.
   const QString text = qs(cell.shown);
   if (p.fontMetrics().horizontalAdvance(text) > box.width() - 4) return;

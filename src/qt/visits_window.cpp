@@ -22,7 +22,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QPromise>
 #include <QPushButton>
 #include <QSpinBox>
@@ -154,8 +154,7 @@ QWidget* VisitsWindow::buildVisits() {
   visitsView_->viewport()->setAcceptDrops(true);
   visitsView_->viewport()->installEventFilter(this);
   connect(visitsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VisitsWindow::updateButtons);
-  auto* remove = new QShortcut(QKeySequence::Delete, visitsView_, [this] { removeSelected(); });
-  remove->setContext(Qt::WidgetShortcut);
+  visitsView_->installEventFilter(this);  // Delete removes the selected visits
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(button(this, QStringLiteral("&Add Scans…"), "add", [this] { addWithDialog(); }));
@@ -396,6 +395,11 @@ void VisitsWindow::addWithDialog() {
 }
 
 bool VisitsWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == visitsView_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+    removeSelected();
+    return true;
+  }
   if (watched != visitsView_->viewport()) return QWidget::eventFilter(watched, event);
   const QEvent::Type type = event->type();
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
@@ -442,7 +446,8 @@ void VisitsWindow::moveSelected(int by) {
   visitsView_->clearSelection();
   for (const int r : rows) visitsView_->selectionModel()->select(visitsModel_->index(r + by, 0),
                                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  visitsView_->setCurrentIndex(visitsModel_->index(rows.first() + by, 0));
+  visitsView_->selectionModel()->setCurrentIndex(visitsModel_->index(rows.first() + by, 0),
+                                                QItemSelectionModel::NoUpdate);
 }
 
 void VisitsWindow::updateButtons() {

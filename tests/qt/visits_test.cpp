@@ -2,6 +2,7 @@
 // the report's text and picture, and the series that cannot be shown.
 #include <gtest/gtest.h>
 
+#include <QtTest/QTest>
 #include <QtWidgets>
 #include <cmath>
 
@@ -316,6 +317,19 @@ TEST_F(Visits, SameValueSameColourInEverySeries) {
   const double r = visits::cellOf(computed(kExamples).pair(0, 1), visits::Measure::Correlation,
                                   visits::Channel::Left).value;
   EXPECT_EQ(seen[0], visits::scaleColour(visits::scaleOf(visits::Measure::Correlation), r));
+}
+
+// The keyboard: Move Down moves the selected visits together, Delete removes them.
+TEST_F(Visits, SelectedVisitsMoveTogetherAndDeleteRemovesThem) {
+  show(kExamples);
+  QTableView* list = w->visitsView();
+  list->setFocus();
+  for (const int r : {0, 1}) list->selectionModel()->select(list->model()->index(r, 0),
+                                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  w->findChild<QPushButton*>("down")->click();
+  EXPECT_EQ(w->visits(), (QStringList{kExamples[2], kExamples[0], kExamples[1], kExamples[3]}));
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(w->visits().join(" ").toStdString(), (QStringList{kExamples[2], kExamples[3]}).join(" ").toStdString());
 }
 
 // Steps that cannot hold are refused with a message, nothing computed, as varnel-batch refuses them.

@@ -586,7 +586,7 @@ void VisitsWindow::showTrend() {
   QValueAxis* yAxis = axis(trend.values, QString::fromUtf8(visits::measureName(shown.measure)) +
                                              (*unit ? QStringLiteral(" (%1)").arg(QString::fromUtf8(unit)) : QString()),
                            Qt::AlignLeft);
-  QValueAxis* counts = axis(trend.counts, QStringLiteral("points ≥ t1, t2"), Qt::AlignRight);
+  QValueAxis* counts = axis(trend.counts, QStringLiteral("points"), Qt::AlignRight);
   for (const visits::TrendLine& l : trend.lines) {
     QPen pen(rgb(l.colour), l.counts ? 1.5 : 2.0);
     if (l.counts) pen.setStyle(Qt::DashLine);

@@ -27,9 +27,9 @@ constexpr double kMargin = 40;
 constexpr double kBodyPt = 9;
 constexpr double kKeyWidth = 110;
 constexpr double kRowPt = 11;         // a visit's row, unless the list must shrink to fit
-constexpr double kHeatSide = 220;     // beside the list on a shared page
+constexpr double kHeatSide = 200;     // beside the list on a shared page
 constexpr double kHeatSideOwn = 330;  // on a page of its own
-constexpr double kTrendHeight = 190;
+constexpr double kTrendHeight = 160;
 constexpr double kLegendPt = 26;  // the colour scale under the matrix
 constexpr double kHeadingPt = 10.5;
 

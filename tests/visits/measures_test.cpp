@@ -121,12 +121,13 @@ TEST(Measures, TrendLinesGapsAndAxes) {
   EXPECT_EQ(axis(t.visits), std::tuple(1.0, 4.0, 1.0, 0, 4u));
 
   // One value, 0.98, is widened by a tenth of itself: 0.882..1.078 in
-  // twentieths is 0.85..1.1. No count past 1: the count axis runs to 1.
-  const visits::Trend flat = visits::trendOf(seriesOf({{{0, 0}}, {{1, 0}}}, {{{0, 1}, {"0.98", "", ""}}}),
+  // twentieths is 0.85..1.1. Counts up to 7: a quarter is 1.75, in twos 0..8.
+  const visits::Trend flat = visits::trendOf(seriesOf({{{7, 0}}, {{1, 0}}}, {{{0, 1}, {"0.98", "", ""}}}),
                                              Measure::Correlation, Channel::Left);
   EXPECT_DOUBLE_EQ(flat.values.lo, 0.85);
   EXPECT_DOUBLE_EQ(flat.values.hi, 1.1);
-  EXPECT_EQ(std::tie(flat.values.decimals, flat.counts.hi), std::tuple(2, 1.0));
+  EXPECT_EQ(flat.values.decimals, 2);
+  EXPECT_EQ(axis(flat.counts), std::tuple(0.0, 8.0, 2.0, 0, 5u));
   EXPECT_EQ(axis(flat.visits), std::tuple(1.0, 2.0, 1.0, 0, 2u));
 }
 

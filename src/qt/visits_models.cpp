@@ -60,7 +60,7 @@ QVariant VisitsModel::data(const QModelIndex& index, int role) const {
   if (column == Number) return row + 1;
   if (column == Scan) return QFileInfo(paths_[row]).fileName();
   if (!v) return {};
-  if (column == Status) return failed ? QStringLiteral("not read: %1").arg(qs(v->message)) : QStringLiteral("ok");
+  if (column == Status) return failed ? QStringLiteral("not read (see tooltip)") : QStringLiteral("ok");
   if (failed) return {};
   const visits::VisitFigures f = visits::figuresOf(*v);
   const std::string* const texts[] = {&f.points, &f.meanDelta, &f.largestDelta, &f.largestAt, &f.reachT1, &f.reachT2};

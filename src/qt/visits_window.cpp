@@ -21,6 +21,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QKeyEvent>
 #include <QPromise>
@@ -145,10 +146,9 @@ QWidget* VisitsWindow::buildVisits() {
   // message never pushes a figure out of view.
   visitsView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Status, QHeaderView::Stretch);
-  visitsView_->horizontalHeader()->setMinimumSectionSize(36);
+  visitsView_->horizontalHeader()->setMinimumSectionSize(28);
   // A long file name is cut in its middle (whole in the tooltip), never the figures.
   visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Scan, QHeaderView::Interactive);
-  visitsView_->setColumnWidth(VisitsModel::Scan, visitsView_->fontMetrics().horizontalAdvance(QStringLiteral("back_visit10.txt")));
   visitsView_->setTextElideMode(Qt::ElideMiddle);
   visitsView_->setAcceptDrops(true);
   visitsView_->viewport()->setAcceptDrops(true);
@@ -162,12 +162,16 @@ QWidget* VisitsWindow::buildVisits() {
   buttons->addWidget(up_ = button(this, QStringLiteral("Move &Up"), "up", [this] { moveSelected(-1); }));
   buttons->addWidget(down_ = button(this, QStringLiteral("Move &Down"), "down", [this] { moveSelected(1); }));
   buttons->addStretch();
-  buttons->addWidget(button(this, QStringLiteral("&Open List…"), "openList", [this] { openList(); }));
-  buttons->addWidget(saveList_ = button(this, QStringLiteral("Save &List…"), "saveList", [this] { saveList(); }));
+  // The list's file on a row of its own: both rows fit a narrow window.
+  auto* files = new QHBoxLayout;
+  files->addWidget(button(this, QStringLiteral("&Open List…"), "openList", [this] { openList(); }));
+  files->addWidget(saveList_ = button(this, QStringLiteral("Save &List…"), "saveList", [this] { saveList(); }));
+  files->addStretch();
 
   auto* layout = new QVBoxLayout(box);
   layout->addWidget(visitsView_, 1);
   layout->addLayout(buttons);
+  layout->addLayout(files);
   return box;
 }
 
@@ -229,6 +233,8 @@ QWidget* VisitsWindow::buildSteps() {
 QWidget* VisitsWindow::buildMatrix() {
   auto* box = new QGroupBox(QStringLiteral("Every pair: row the earlier visit, column the later"));
   measure_ = new QComboBox;
+  measure_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  measure_->setMinimumContentsLength(8);
   measure_->setObjectName(QStringLiteral("measure"));
   for (int m = 0; m < visits::kMeasures; ++m)
     measure_->addItem(QString::fromUtf8(visits::measureName(static_cast<visits::Measure>(m))));
@@ -278,6 +284,9 @@ QWidget* VisitsWindow::buildMatrix() {
   auto* chart = new QChart;
   chart->setMargins(QMargins(4, 4, 4, 4));
   chart->legend()->setAlignment(Qt::AlignBottom);
+  QFont small = chart->legend()->font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  chart->legend()->setFont(small);
   trend_ = new QChartView(chart);
   trend_->setObjectName(QStringLiteral("trend"));
   trend_->setRenderHint(QPainter::Antialiasing);
@@ -544,6 +553,13 @@ void VisitsWindow::showMessage(const QString& text, bool failure) {
 }
 
 void VisitsWindow::showSeries() {
+  // The list at least as wide as its figures, so none is ever out of view.
+  visitsView_->resizeColumnsToContents();
+  visitsView_->setColumnWidth(VisitsModel::Scan, visitsView_->fontMetrics().horizontalAdvance(QStringLiteral("back_visit10.txt")));
+  const QHeaderView* h = visitsView_->horizontalHeader();
+  int figures = h->minimumSectionSize() + 2 * visitsView_->frameWidth() + visitsView_->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < VisitsModel::Status; ++c) figures += h->sectionSize(c);
+  visitsView_->setMinimumWidth(figures);
   const visits::VisitsSettings shown = reportSettings();
   matrixModel_->show(series_, shown.measure, shown.channel);
   // Pairs stand above the diagonal: visit 1 is never the later, the last
@@ -598,7 +614,7 @@ void VisitsWindow::showTrend() {
       line->setName(QString::fromUtf8(l.name));
       line->setPen(pen);
       line->setPointsVisible(true);
-      line->setMarkerSize(l.counts ? 4 : 7);
+      line->setMarkerSize(l.counts || trend.visits.hi > 15 ? 4 : 7);
       for (const auto& [x, y] : run) line->append(x, y);
       chart->addSeries(line);
       line->attachAxis(xAxis);

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineEdit>
@@ -20,12 +21,11 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QPromise>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
-#include <QKeyEvent>
-#include <QPromise>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
@@ -245,8 +245,9 @@ QWidget* VisitsWindow::buildMatrix() {
   channel_->setObjectName(QStringLiteral("matrixChannel"));
   for (const visits::Channel ch : {visits::Channel::Left, visits::Channel::Delta, visits::Channel::Right})
     channel_->addItem(QString::fromUtf8(visits::channelName(ch)), static_cast<int>(ch));
-  channel_->setToolTip(QStringLiteral("The channel on show in every comparison, of the matrix, the trend and the "
-                                      "mean difference"));
+  channel_->setToolTip(
+      QStringLiteral("The channel on show in every comparison, of the matrix, the trend and the "
+                     "mean difference"));
   auto* choice = new QHBoxLayout;
   for (const auto& [text, box] :
        {std::pair{QStringLiteral("&Measure:"), measure_}, {QStringLiteral("Cha&nnel:"), channel_}}) {
@@ -398,7 +399,8 @@ void VisitsWindow::closeEvent(QCloseEvent* event) {
 void VisitsWindow::addWithDialog() {
   QStringList chosen =
       QtFileDialog::askOpenMany(this, app::kScanFilter, QSettings().value(QStringLiteral("visits/folder")).toString());
-  if (!chosen.isEmpty()) QSettings().setValue(QStringLiteral("visits/folder"), QFileInfo(chosen.first()).absolutePath());
+  if (!chosen.isEmpty())
+    QSettings().setValue(QStringLiteral("visits/folder"), QFileInfo(chosen.first()).absolutePath());
   sortNaturally(chosen);
   addVisits(chosen);
 }
@@ -453,10 +455,11 @@ void VisitsWindow::moveSelected(int by) {
   for (const int r : rows) paths.move(r, r + by);
   setVisits(paths);
   visitsView_->clearSelection();
-  for (const int r : rows) visitsView_->selectionModel()->select(visitsModel_->index(r + by, 0),
-                                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  for (const int r : rows)
+    visitsView_->selectionModel()->select(visitsModel_->index(r + by, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
   visitsView_->selectionModel()->setCurrentIndex(visitsModel_->index(rows.first() + by, 0),
-                                                QItemSelectionModel::NoUpdate);
+                                                 QItemSelectionModel::NoUpdate);
 }
 
 void VisitsWindow::updateButtons() {
@@ -555,9 +558,11 @@ void VisitsWindow::showMessage(const QString& text, bool failure) {
 void VisitsWindow::showSeries() {
   // The list at least as wide as its figures, so none is ever out of view.
   visitsView_->resizeColumnsToContents();
-  visitsView_->setColumnWidth(VisitsModel::Scan, visitsView_->fontMetrics().horizontalAdvance(QStringLiteral("back_visit10.txt")));
+  visitsView_->setColumnWidth(VisitsModel::Scan,
+                              visitsView_->fontMetrics().horizontalAdvance(QStringLiteral("back_visit10.txt")));
   const QHeaderView* h = visitsView_->horizontalHeader();
-  int figures = h->minimumSectionSize() + 2 * visitsView_->frameWidth() + visitsView_->verticalScrollBar()->sizeHint().width();
+  int figures =
+      h->minimumSectionSize() + 2 * visitsView_->frameWidth() + visitsView_->verticalScrollBar()->sizeHint().width();
   for (int c = 0; c < VisitsModel::Status; ++c) figures += h->sectionSize(c);
   visitsView_->setMinimumWidth(figures);
   const visits::VisitsSettings shown = reportSettings();
@@ -599,8 +604,9 @@ void VisitsWindow::showTrend() {
   };
   QValueAxis* xAxis = axis(trend.visits, QStringLiteral("visit"), Qt::AlignBottom);
   const char* unit = visits::scaleOf(shown.measure).unit;
-  QValueAxis* yAxis = axis(trend.values, QString::fromUtf8(visits::measureName(shown.measure)) +
-                                             (*unit ? QStringLiteral(" (%1)").arg(QString::fromUtf8(unit)) : QString()),
+  QValueAxis* yAxis = axis(trend.values,
+                           QString::fromUtf8(visits::measureName(shown.measure)) +
+                               (*unit ? QStringLiteral(" (%1)").arg(QString::fromUtf8(unit)) : QString()),
                            Qt::AlignLeft);
   QValueAxis* counts = axis(trend.counts, QStringLiteral("points"), Qt::AlignRight);
   for (const visits::TrendLine& l : trend.lines) {

@@ -95,8 +95,8 @@ std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, c
 // The list of visits and their figures from `y`, in rows `rowH` high.
 double visitList(Sheet& s, double x, double y, double w, double rowH, const series::Series& ser) {
   QPainter& p = s.painter();
-  const char* const heads[] = {"Visit", "Scan", "Points", "Mean Delta-T °C", "Largest |Delta-T| °C", "at point",
-                               "≥ t1", "≥ t2"};
+  const char* const heads[] = {"Visit",    "Scan", "Points", "Mean Delta-T °C", "Largest |Delta-T| °C",
+                               "at point", "≥ t1", "≥ t2"};
   const double fixed[] = {26, 0, 34, 70, 86, 40, 28, 28};
   double widths[8];
   double rest = w;
@@ -249,11 +249,11 @@ void trendChart(Sheet& s, const QRectF& box, const series::Series& ser, const Vi
 std::vector<std::string> failureNotes(const series::Series& ser) {
   const int failed = ser.failedPairs();
   if (failed == 0) return {};
-  std::vector<std::string> notes{std::to_string(failed) + " of " + std::to_string(ser.pairs.size()) +
-                                 " pairs failed." + (ser.loaded() < static_cast<int>(ser.visits.size())
-                                                         ? " A visit that could not be read gives its message "
-                                                           "in the list above."
-                                                         : "")};
+  std::vector<std::string> notes{std::to_string(failed) + " of " + std::to_string(ser.pairs.size()) + " pairs failed." +
+                                 (ser.loaded() < static_cast<int>(ser.visits.size())
+                                      ? " A visit that could not be read gives its message "
+                                        "in the list above."
+                                      : "")};
   std::vector<std::pair<std::string, std::vector<std::string>>> others;  // message, its pairs
   for (const series::Pair& p : ser.pairs) {
     const auto& a = ser.visits[static_cast<std::size_t>(p.earlier)];
@@ -380,7 +380,8 @@ int paintVisitsReport(QPainter& painter, const QRect& page, double dpi, const se
   int pageNo = 1;
   const auto pageHeader = [&] {
     s.font(7.5, false, picture::kQuiet);
-    const QString running = QStringLiteral("%1 · Visits report · %2").arg(QString::fromUtf8(app::kCaption), qs(dateTime));
+    const QString running =
+        QStringLiteral("%1 · Visits report · %2").arg(QString::fromUtf8(app::kCaption), qs(dateTime));
     s.text(left, top, width, running);
     s.text(left, top, width, QStringLiteral("page %1 of %2").arg(pageNo).arg(pages), Qt::AlignRight);
     s.rule(left, right, top + s.px(11));

@@ -7,11 +7,11 @@
 #include <cmath>
 
 #include "app/messages.hpp"
+#include "app/report_content.hpp"
+#include "model/number_text.hpp"
 #include "qt/program.hpp"
 #include "qt/visits_models.hpp"
 #include "qt/visits_window.hpp"
-#include "app/report_content.hpp"
-#include "model/number_text.hpp"
 #include "support/application.hpp"
 #include "support/scripted.hpp"
 
@@ -161,13 +161,16 @@ TEST_F(Visits, ReportAndTablesHoldTheSeries) {
       for (int x = 0; x < page.width(); ++x) {
         const QRgb p = page.pixel(x, y);
         n += std::abs(qRed(p) - int(rgb >> 16)) + std::abs(qGreen(p) - int(rgb >> 8 & 0xFF)) +
-                 std::abs(qBlue(p) - int(rgb & 0xFF)) <= 12;
+                 std::abs(qBlue(p) - int(rgb & 0xFF)) <=
+             12;
       }
     return n;
   };
   const visits::Scale scale = visits::scaleOf(visits::Measure::Correlation);
   for (const auto& [i, j] : {std::pair{0, 2}, {1, 2}})  // cells whose colours lie inside the scale, as large blocks
-    EXPECT_GT(pixelsNear(visits::scaleColour(scale, visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left).value)), 400);
+    EXPECT_GT(pixelsNear(visits::scaleColour(
+                  scale, visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left).value)),
+              400);
   EXPECT_GT(pixelsNear(visits::kPreviousColour), 60);
   EXPECT_GT(pixelsNear(visits::kBaselineColour), 60);
 }
@@ -242,7 +245,10 @@ TEST_F(Visits, CancelledSeriesAndTheListFile) {
 // readings, which fails every comparison: 1-2 runs, the other five pairs fail.
 struct Faulty : Visits {
   QStringList paths{kExamples[0], QString::fromStdString(dir.file(std::string(120, 'x') + ".txt")),
-                    QString::fromStdString(dir.write("five.txt", scanOf(5, [](int) { return std::pair{30.5, 30.0}; }))),
+                    QString::fromStdString(dir.write("five.txt", scanOf(5,
+                                                                        [](int) {
+                                                                          return std::pair{30.5, 30.0};
+                                                                        }))),
                     kExamples[1]};
   // Runs `act`, closing each modal box that comes up meanwhile; how many did.
   static int modals(const std::function<void()>& act) {
@@ -280,8 +286,8 @@ TEST_F(Faulty, AFailedPairOpensNothingAndSaysWhyOnce) {
     messages.shown.clear();
     EXPECT_EQ(modals([&] { w->openPair(i, j); }), 0);
     ASSERT_EQ(messages.shown.size(), 1u) << i << j;
-    const std::string why = visits::cellOf(w->shownSeries()->pair(i, j), visits::Measure::Correlation,
-                                           visits::Channel::Left).text;
+    const std::string why =
+        visits::cellOf(w->shownSeries()->pair(i, j), visits::Measure::Correlation, visits::Channel::Left).text;
     EXPECT_EQ(messages.shown.front().text, app::messages::pairFailed(i + 1, j + 1, why));
     EXPECT_EQ(program.form.Filename[1].Text, before[0]);
     EXPECT_EQ(program.form.Filename[2].Text, before[1]);
@@ -315,22 +321,27 @@ TEST_F(Visits, SameValueSameColourInEverySeries) {
     seen.push_back(w->matrixView()->viewport()->grab().toImage().pixel(cell.topLeft() + QPoint(5, 5)) & 0xFFFFFF);
   }
   EXPECT_EQ(seen[0], seen[1]);
-  const double r = visits::cellOf(computed(kExamples).pair(0, 1), visits::Measure::Correlation,
-                                  visits::Channel::Left).value;
+  const double r =
+      visits::cellOf(computed(kExamples).pair(0, 1), visits::Measure::Correlation, visits::Channel::Left).value;
   EXPECT_EQ(seen[0], visits::scaleColour(visits::scaleOf(visits::Measure::Correlation), r));
 }
 
-// The keyboard: Move Down moves the selected visits together, Delete removes them.
-TEST_F(Visits, SelectedVisitsMoveTogetherAndDeleteRemovesThem) {
+// The keyboard: Move Down moves the selected visits together, Delete removes them, Return opens a pair.
+TEST_F(Visits, SelectedVisitsMoveTogetherAndDeleteRemovesThemAndReturnOpensAPair) {
   show(kExamples);
   QTableView* list = w->visitsView();
   list->setFocus();
-  for (const int r : {0, 1}) list->selectionModel()->select(list->model()->index(r, 0),
-                                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  for (const int r : {0, 1})
+    list->selectionModel()->select(list->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
   w->findChild<QPushButton*>("down")->click();
   EXPECT_EQ(w->visits(), (QStringList{kExamples[2], kExamples[0], kExamples[1], kExamples[3]}));
   QTest::keyClick(list, Qt::Key_Delete);
   EXPECT_EQ(w->visits().join(" ").toStdString(), (QStringList{kExamples[2], kExamples[3]}).join(" ").toStdString());
+  // Return on the current cell opens its pair.
+  waitFor([&] { w->setVisits(kExamples.mid(0, 2)); });
+  w->matrixView()->setCurrentIndex(w->matrixView()->model()->index(0, 1));
+  QTest::keyClick(w->matrixView(), Qt::Key_Return);
+  EXPECT_EQ(program.form.Filename[2].Text, kExamples[1].toStdString());
 }
 
 // Steps that cannot hold are refused with a message, nothing computed, as varnel-batch refuses them.
@@ -346,7 +357,8 @@ TEST_F(Visits, StepsThatCannotHoldAreRefused) {
   };
   const Row rows[] = {
       {[&] { threshold->setText("abc"), threshold->textEdited("abc"); },
-       [&] { threshold->setText("1"), threshold->textEdited("1"); }, app::messages::notANumber("slope threshold", "abc")},
+       [&] { threshold->setText("1"), threshold->textEdited("1"); },
+       app::messages::notANumber("slope threshold", "abc")},
       {[&] { t1->setValue(0.8); }, [&] { t1->setValue(0.3); }, app::messages::thresholdsOutOfOrder(0.8, 0.6)},
       {[&] { upper->setValue(100), lower->setValue(200); }, [&] { lower->setValue(0), upper->setValue(500); },
        app::messages::cutoffsOutOfOrder(200, 100)},

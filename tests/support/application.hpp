@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QStandardPaths>
-
 #include <memory>
 #include <string>
 

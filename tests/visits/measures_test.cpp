@@ -87,8 +87,8 @@ TEST(Measures, ScaleColours) {
   for (const auto& [value, rgb] : cases) EXPECT_EQ(visits::scaleColour(scale, value), rgb) << value;
   EXPECT_EQ(visits::scaleColour({0.3, 0.3, false}, 0.3), 0x21918Cu);  // one value: the middle
   // Each measure's own fixed scale: its middle value takes the middle colour, a difference of 0 is white.
-  const std::pair<Measure, double> middles[] = {{Measure::Correlation, 0.0}, {Measure::TRatio, 0.5},
-                                                {Measure::AreaRatio, 0.5}, {Measure::AgreementWidth, 2.0}};
+  const std::pair<Measure, double> middles[] = {
+      {Measure::Correlation, 0.0}, {Measure::TRatio, 0.5}, {Measure::AreaRatio, 0.5}, {Measure::AgreementWidth, 2.0}};
   for (const auto& [m, v] : middles) EXPECT_EQ(visits::scaleColour(visits::scaleOf(m), v), 0x21918Cu) << v;
   EXPECT_EQ(visits::scaleColour(visits::scaleOf(Measure::MeanDifference), 0.0), 0xF7F7F7u);
   EXPECT_EQ(visits::scaleColour(visits::scaleOf(Measure::MeanDifference), -2.5), 0x2166ACu);  // past the cool end
@@ -97,9 +97,12 @@ TEST(Measures, ScaleColours) {
 
 // Values as the cells show them: three decimals, two for temperatures, never "-0.00".
 TEST(Measures, RoundedTexts) {
-  const std::tuple<double, int, std::string> cases[] = {
-      {0.998100542255158, 3, "0.998"}, {-0.30622754491018, 2, "-0.31"}, {-0.001, 2, "0.00"}, {0.125, 2, "0.12"},
-      {1.5, 0, "2"}, {-0.0004, 3, "0.000"}};
+  const std::tuple<double, int, std::string> cases[] = {{0.998100542255158, 3, "0.998"},
+                                                        {-0.30622754491018, 2, "-0.31"},
+                                                        {-0.001, 2, "0.00"},
+                                                        {0.125, 2, "0.12"},
+                                                        {1.5, 0, "2"},
+                                                        {-0.0004, 3, "0.000"}};
   for (const auto& [v, decimals, text] : cases) EXPECT_EQ(visits::rounded(v, decimals), text) << v;
 }
 

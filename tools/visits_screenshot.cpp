@@ -1,4 +1,4 @@
-// varnel-visits-screenshot OUT.png [--report OUT.pdf] SCAN...
+// varnel-visits-screenshot OUT.png [--report OUT.pdf] [--size WxH] SCAN...
 // Builds the Visits window off screen with the given scans as its visits,
 // waits for their series and saves a picture of the window, and the visits
 // report when asked.
@@ -25,9 +25,12 @@ int main(int argc, char* argv[]) {
   program.window.show();
   QStringList scans;
   std::string report;
+  QSize size;
   for (int i = 2; i < argc; ++i) {
     if (std::string(argv[i]) == "--report" && i + 1 < argc)
       report = argv[++i];
+    else if (std::string(argv[i]) == "--size" && i + 1 < argc)
+      std::sscanf(argv[++i], "%dx%d", &size.rwidth(), &size.rheight());
     else
       scans << QString::fromLocal8Bit(argv[i]);
   }
@@ -41,6 +44,7 @@ int main(int argc, char* argv[]) {
   wait.exec();
   std::fprintf(stderr, "%lld visits on screen after %lld ms\n", static_cast<long long>(scans.size()),
                static_cast<long long>(clock.elapsed()));
+  if (size.isValid()) visits->resize(size);
   QApplication::processEvents();
   if (!visits->grab().save(QString::fromLocal8Bit(argv[1]))) {
     std::fprintf(stderr, "varnel-visits-screenshot: cannot write %s\n", argv[1]);
@@ -48,7 +52,7 @@ int main(int argc, char* argv[]) {
   }
   if (!report.empty() && visits->shownSeries()) {
     const varnel::output::Saved saved =
-        varnel::visits::saveVisitsReportPdf(*visits->shownSeries(), visits->settings(), report);
+        varnel::visits::saveVisitsReportPdf(*visits->shownSeries(), visits->reportSettings(), report);
     if (!saved.ok()) std::fprintf(stderr, "varnel-visits-screenshot: %s\n", saved.reason.c_str());
     return saved.ok() ? 0 : 1;
   }

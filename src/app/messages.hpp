@@ -37,6 +37,19 @@ std::string visitsTooFew(int listed, int loaded);
 // A series stopped by the user after `done` of `total` pairs.
 std::string visitsCancelled(std::size_t done, std::size_t total);
 
+// Steps of a series that cannot hold: a slope threshold that is no number,
+// t1 above t2, the lower cut-off above the upper one.
+std::string notANumber(const std::string& what, const std::string& text);
+std::string thresholdsOutOfOrder(double t1, double t2);
+std::string cutoffsOutOfOrder(int lower, int upper);
+
+// A series computed: how many pairs of how many visits, with what, and
+// where the message of each failure stands.
+std::string visitsComputed(int visits, int pairs, int unreadable, int failedPairs);
+
+// A pair that failed, asked to open in the calculator.
+std::string pairFailed(int earlier, int later, const std::string& why);
+
 // A list of visits that cannot be read.
 std::string cannotReadList(const std::string& path, const std::string& why);
 

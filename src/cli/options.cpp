@@ -307,6 +307,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     if (why.empty() && !o.database.empty() && o.patient.empty()) why = "--database goes with --patient";
     if (why.empty() && o.visitList.empty() && positional.empty() && o.patient.empty())
       why = "--visits needs the scan files of the visits";
+    if (why.empty()) why = series::stepsRefused(o.steps, o.thresholds);
     o.visitFiles = positional;
   } else if (!o.pairs.empty()) {
     why = refuse(Scope::Visits, " goes with --visits");

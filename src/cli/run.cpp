@@ -234,7 +234,7 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
                     p.outcome);
   }
   const auto channel = static_cast<series::Channel>(o.steps.channel.value_or(model::kLeft));
-  out << series::printedTable(s, channel);
+  out << series::printedTable(s, channel, series::stepsLine(o.steps, o.thresholds));
   if (!o.visitTable.empty() && !save("visit table", o.visitTable, series::visitTable(s), err)) return 1;
   if (!o.pairTable.empty() && !save("pair table", o.pairTable, series::pairTable(s), err)) return 1;
   if (!o.single.report.empty()) {

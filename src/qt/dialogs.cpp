@@ -88,14 +88,17 @@ std::string QtFileDialog::ask(app::DialogKind kind, const std::string& filter, c
   return QDir::toNativeSeparators(path).toStdString();
 }
 
-QStringList QtFileDialog::askOpenMany(QWidget* parent, const std::string& filter) {
+QStringList QtFileDialog::askOpenMany(QWidget* parent, const std::string& filter, const QString& folder) {
   QFileDialog dialog(parent, QStringLiteral("Open"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setNameFilters(nameFilters(filter));
   dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-  if (!folderFor(app::DialogKind::Open).isEmpty()) dialog.setDirectory(folderFor(app::DialogKind::Open));
+  if (!folderFor(app::DialogKind::Open).isEmpty())
+    dialog.setDirectory(folderFor(app::DialogKind::Open));
+  else if (!folder.isEmpty())
+    dialog.setDirectory(folder);
   if (dialog.exec() != QDialog::Accepted) return {};
   QStringList chosen = dialog.selectedFiles();
   if (!chosen.isEmpty()) folderFor(app::DialogKind::Open) = QFileInfo(chosen.first()).absolutePath();

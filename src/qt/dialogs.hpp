@@ -31,8 +31,8 @@ class QtFileDialog : public app::FileDialog {
   void forgetAnswer() { once_.reset(); }
 
   // Several files to open at once, from the folder the open questions
-  // share; none when cancelled.
-  static QStringList askOpenMany(QWidget* parent, const std::string& filter);
+  // share, or `folder` before any was chosen in this run; none when cancelled.
+  static QStringList askOpenMany(QWidget* parent, const std::string& filter, const QString& folder = {});
 
   // "Data Files (*.txt)|*.txt" -> "Data Files (*.txt)"; one filter per pair.
   static QStringList nameFilters(const std::string& filter);

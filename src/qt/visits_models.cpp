@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include "model/number_text.hpp"
 #include "visits/visits_report.hpp"
 
 namespace varnel::qt {
@@ -29,13 +30,6 @@ const series::Visit* VisitsModel::visit(int row) const {
   return &series_->visits[static_cast<std::size_t>(row)];
 }
 
-QList<int> VisitsModel::failedRows() const {
-  QList<int> rows;
-  for (int r = 0; r < rowCount(); ++r)
-    if (const series::Visit* v = visit(r); v && !v->ok()) rows << r;
-  return rows;
-}
-
 int VisitsModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(paths_.size());
 }
@@ -46,37 +40,57 @@ QVariant VisitsModel::data(const QModelIndex& index, int role) const {
   const int row = index.row(), column = index.column();
   if (!index.isValid() || row >= rowCount()) return {};
   const series::Visit* v = visit(row);
+  const bool failed = v && !v->ok();
   if (role == Qt::ToolTipRole) {
     if (column == Scan) return paths_[row];
-    if (v && !v->ok()) return qs(v->message);
+    if (failed) return qs(v->message);
+    const series::Asymmetry* a = v && v->asymmetry.points > 0 ? &v->asymmetry : nullptr;
+    if (a && column == MeanDelta) return qs(model::formatNumber(a->meanDelta) + " °C");
+    if (a && column == Largest) return qs(model::formatNumber(a->largestDelta) + " °C");
     return {};
   }
-  if (role == Qt::ForegroundRole && v && !v->ok() && column >= Points) return QColor(0xA0, 0x00, 0x18);
+  // A visit that could not be read: marked in red, its figures left empty,
+  // its message in the Status column's tooltip.
+  if (role == Qt::ForegroundRole && failed) return QColor(0xA0, 0x00, 0x18);
+  if (role == Qt::BackgroundRole && failed) return QColor(0xFD, 0xE8, 0xEA);
   if (role == Qt::TextAlignmentRole)
-    return QVariant::fromValue(column == Scan || (v && !v->ok()) ? Qt::AlignLeft | Qt::AlignVCenter
-                                                                 : Qt::AlignRight | Qt::AlignVCenter);
+    return QVariant::fromValue(column == Scan || column == Status ? Qt::AlignLeft | Qt::AlignVCenter
+                                                                  : Qt::AlignRight | Qt::AlignVCenter);
   if (role != Qt::DisplayRole) return {};
   if (column == Number) return row + 1;
   if (column == Scan) return QFileInfo(paths_[row]).fileName();
   if (!v) return {};
-  if (!v->ok()) return column == Points ? qs(v->message) : QVariant();
+  if (column == Status) return failed ? QStringLiteral("not read (see tooltip)") : QStringLiteral("ok");
+  if (failed) return {};
   const visits::VisitFigures f = visits::figuresOf(*v);
   const std::string* const texts[] = {&f.points, &f.meanDelta, &f.largestDelta, &f.largestAt, &f.reachT1, &f.reachT2};
   return qs(*texts[column - Points]);
 }
 
 QVariant VisitsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const names[Columns] = {"Visit", "Scan", "Points", "Mean Delta-T", "Largest |Delta-T|",
-                                             "at",    "≥ t1", "≥ t2"};
-  return section >= 0 && section < Columns ? QString::fromUtf8(names[section]) : QVariant();
+  if (orientation != Qt::Horizontal || section < 0 || section >= Columns) return {};
+  static const char* const names[Columns] = {
+      "Visit", "Scan", "Points", "Mean\nDelta-T °C", "Largest\n|Delta-T| °C", "at\npoint", "≥ t1", "≥ t2", "Status"};
+  static const char* const tips[Columns] = {
+      "Visit 1 is the baseline",
+      "The scan's file; its folder in the tooltip",
+      "The last point of the scan, as the calculator's point count shows it",
+      "Mean Delta-T over the cut-offs, on the readings as loaded, before any smoothing",
+      "The largest |Delta-T| over the cut-offs, on the readings as loaded",
+      "The calculator's point number of the largest |Delta-T|, as in its @ boxes",
+      "Points whose |Delta-T| reaches t1, on the readings as loaded",
+      "Points whose |Delta-T| reaches t2, on the readings as loaded",
+      "ok, or why the scan could not be read (the whole message in the tooltip)"};
+  if (role == Qt::DisplayRole) return QString::fromUtf8(names[section]);
+  if (role == Qt::ToolTipRole) return QString::fromUtf8(tips[section]);
+  return {};
 }
 
 void MatrixModel::show(std::shared_ptr<const series::Series> s, visits::Measure measure, visits::Channel channel) {
   beginResetModel();
   series_ = std::move(s);
   measure_ = measure, channel_ = channel;
-  scale_ = series_ ? visits::scaleOf(*series_, measure, channel) : visits::Scale{};
+  scale_ = visits::scaleOf(measure);
   endResetModel();
 }
 
@@ -94,7 +108,7 @@ QVariant MatrixModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const visits::Cell c = cell(index.row(), index.column());
   if (c.kind == visits::CellKind::Blank) return {};
-  if (role == Qt::DisplayRole) return qs(c.text);
+  if (role == Qt::DisplayRole) return qs(c.shown);
   if (role == Qt::ToolTipRole) {
     const auto name = [&](int v) {
       return QStringLiteral("visit %1 (%2)")
@@ -123,12 +137,14 @@ void HeatDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
   const visits::Cell c = model->cell(index.row(), index.column());
   painter->save();
   painter->setFont(option.font);
-  const bool fits = option.fontMetrics.horizontalAdvance(QStringLiteral("0.00000")) < option.rect.width();
-  visits::paintCell(*painter, QRectF(option.rect), c, model->scale(), fits);
+  visits::paintCell(*painter, QRectF(option.rect), c, model->scale(), true);
+  // The current cell plainly outlined, black inside white, on any colour.
   if (option.state & QStyle::State_HasFocus || option.state & QStyle::State_Selected) {
-    painter->setPen(QPen(option.palette.highlight().color(), 2));
     painter->setBrush(Qt::NoBrush);
-    painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+    painter->setPen(QPen(Qt::white, 4));
+    painter->drawRect(QRectF(option.rect).adjusted(2, 2, -2, -2));
+    painter->setPen(QPen(Qt::black, 2));
+    painter->drawRect(QRectF(option.rect).adjusted(2, 2, -2, -2));
   }
   painter->restore();
 }

@@ -19,15 +19,13 @@ class VisitsModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { Number, Scan, Points, MeanDelta, Largest, At, ReachT1, ReachT2, Columns };
+  enum Column { Number, Scan, Points, MeanDelta, Largest, At, ReachT1, ReachT2, Status, Columns };
 
   using QAbstractTableModel::QAbstractTableModel;
   void setPaths(const QStringList& paths);
   const QStringList& paths() const { return paths_; }
   void setSeries(std::shared_ptr<const series::Series> s);
   const series::Series* series() const { return series_.get(); }
-  // Rows whose visit could not be loaded: their message spans the figures.
-  QList<int> failedRows() const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

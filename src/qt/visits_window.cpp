@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineEdit>
@@ -22,6 +23,9 @@
 #include <QProgressBar>
 #include <QPromise>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
@@ -108,7 +112,7 @@ VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
   auto* all = new QVBoxLayout(this);
   all->addLayout(top, 1);
   all->addWidget(buildFooter());
-  resize(1260, 760);
+  resize(QSettings().value(QStringLiteral("visits/size"), QSize(1260, 760)).toSize());
 
   changed_->setSingleShot(true);
   changed_->setInterval(120);
@@ -138,11 +142,19 @@ QWidget* VisitsWindow::buildVisits() {
   visitsView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   visitsView_->setTabKeyNavigation(false);
   visitsView_->verticalHeader()->hide();
+  // Figures as wide as they need, the status takes what is left: a long
+  // message never pushes a figure out of view.
   visitsView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Status, QHeaderView::Stretch);
+  visitsView_->horizontalHeader()->setMinimumSectionSize(28);
+  // A long file name is cut in its middle (whole in the tooltip), never the figures.
+  visitsView_->horizontalHeader()->setSectionResizeMode(VisitsModel::Scan, QHeaderView::Interactive);
+  visitsView_->setTextElideMode(Qt::ElideMiddle);
   visitsView_->setAcceptDrops(true);
   visitsView_->viewport()->setAcceptDrops(true);
   visitsView_->viewport()->installEventFilter(this);
   connect(visitsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VisitsWindow::updateButtons);
+  visitsView_->installEventFilter(this);  // Delete removes the selected visits
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(button(this, QStringLiteral("&Add Scans…"), "add", [this] { addWithDialog(); }));
@@ -150,12 +162,16 @@ QWidget* VisitsWindow::buildVisits() {
   buttons->addWidget(up_ = button(this, QStringLiteral("Move &Up"), "up", [this] { moveSelected(-1); }));
   buttons->addWidget(down_ = button(this, QStringLiteral("Move &Down"), "down", [this] { moveSelected(1); }));
   buttons->addStretch();
-  buttons->addWidget(button(this, QStringLiteral("&Open List…"), "openList", [this] { openList(); }));
-  buttons->addWidget(saveList_ = button(this, QStringLiteral("Save &List…"), "saveList", [this] { saveList(); }));
+  // The list's file on a row of its own: both rows fit a narrow window.
+  auto* files = new QHBoxLayout;
+  files->addWidget(button(this, QStringLiteral("&Open List…"), "openList", [this] { openList(); }));
+  files->addWidget(saveList_ = button(this, QStringLiteral("Save &List…"), "saveList", [this] { saveList(); }));
+  files->addStretch();
 
   auto* layout = new QVBoxLayout(box);
   layout->addWidget(visitsView_, 1);
   layout->addLayout(buttons);
+  layout->addLayout(files);
   return box;
 }
 
@@ -170,7 +186,9 @@ QWidget* VisitsWindow::buildSteps() {
   lower_ = new QSpinBox;
   lower_->setRange(app::kLowerCutoffBar.min, app::kLowerCutoffBar.max);
   lower_->setValue(fresh.VScroll1.Value());
+  lower_->setObjectName(QStringLiteral("lower"));
   upper_ = new QSpinBox;
+  upper_->setObjectName(QStringLiteral("upper"));
   upper_->setRange(app::kUpperCutoffBar.min, app::kUpperCutoffBar.max);
   upper_->setValue(fresh.VScroll2.Value());
   QHBoxLayout* cutoffs = row({lower_, new QLabel(QStringLiteral("to")), upper_});
@@ -183,13 +201,8 @@ QWidget* VisitsWindow::buildSteps() {
   }
   form->addRow(QStringLiteral("Smoothed:"), row({smooth_[0], smooth_[1], smooth_[2]}));
 
-  channel_ = new QComboBox;
-  for (int ch = 0; ch < model::kChannels; ++ch)
-    channel_->addItem(QString::fromUtf8(visits::channelName(static_cast<visits::Channel>(ch))));
-  channel_->setCurrentIndex(model::kLeft);  // as the window shows two scans just loaded
-  form->addRow(QStringLiteral("C&hannel on show:"), channel_);
-
   threshold_ = new QLineEdit(qs(fresh.Threshold.Text));
+  threshold_->setObjectName(QStringLiteral("threshold"));
   threshold_->setMaximumWidth(90);
   form->addRow(QStringLiteral("Slope &threshold:"), threshold_);
 
@@ -205,6 +218,7 @@ QWidget* VisitsWindow::buildSteps() {
   };
   const series::Thresholds defaults;
   t1_ = degrees(defaults.t1);
+  t1_->setObjectName(QStringLiteral("t1"));
   t2_ = degrees(defaults.t2);
   QHBoxLayout* thresholds = row({new QLabel(QStringLiteral("t1")), t1_, new QLabel(QStringLiteral("t2")), t2_});
   form->addRow(QStringLiteral("As&ymmetry |Delta-T| ≥"), thresholds);
@@ -212,7 +226,6 @@ QWidget* VisitsWindow::buildSteps() {
 
   connect(lower_, &QSpinBox::valueChanged, this, &VisitsWindow::schedule);
   connect(upper_, &QSpinBox::valueChanged, this, &VisitsWindow::schedule);
-  connect(channel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::schedule);
   connect(threshold_, &QLineEdit::textEdited, this, &VisitsWindow::schedule);
   return box;
 }
@@ -220,26 +233,32 @@ QWidget* VisitsWindow::buildSteps() {
 QWidget* VisitsWindow::buildMatrix() {
   auto* box = new QGroupBox(QStringLiteral("Every pair: row the earlier visit, column the later"));
   measure_ = new QComboBox;
+  measure_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  measure_->setMinimumContentsLength(8);
   measure_->setObjectName(QStringLiteral("measure"));
   for (int m = 0; m < visits::kMeasures; ++m)
     measure_->addItem(QString::fromUtf8(visits::measureName(static_cast<visits::Measure>(m))));
   measure_->setCurrentIndex(static_cast<int>(visits::VisitsSettings{}.measure));
-  matrixChannel_ = new QComboBox;
-  matrixChannel_->setObjectName(QStringLiteral("matrixChannel"));
-  for (int ch = 0; ch < model::kChannels; ++ch)
-    matrixChannel_->addItem(QString::fromUtf8(visits::channelName(static_cast<visits::Channel>(ch))));
-  matrixChannel_->setCurrentIndex(static_cast<int>(visits::VisitsSettings{}.channel));
+  // In the main window's order; changing it computes the series again, as
+  // the channel on show is a step of every comparison.
+  channel_ = new QComboBox;
+  channel_->setObjectName(QStringLiteral("matrixChannel"));
+  for (const visits::Channel ch : {visits::Channel::Left, visits::Channel::Delta, visits::Channel::Right})
+    channel_->addItem(QString::fromUtf8(visits::channelName(ch)), static_cast<int>(ch));
+  channel_->setToolTip(
+      QStringLiteral("The channel on show in every comparison, of the matrix, the trend and the "
+                     "mean difference"));
   auto* choice = new QHBoxLayout;
   for (const auto& [text, box] :
-       {std::pair{QStringLiteral("&Measure:"), measure_}, {QStringLiteral("Cha&nnel:"), matrixChannel_}}) {
+       {std::pair{QStringLiteral("&Measure:"), measure_}, {QStringLiteral("Cha&nnel:"), channel_}}) {
     auto* label = new QLabel(text);
     label->setBuddy(box);
     choice->addWidget(label);
     choice->addWidget(box, box == measure_);
   }
+  connect(channel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::schedule);
   // Only the picture changes: the series stands.
   connect(measure_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
-  connect(matrixChannel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
 
   matrixView_ = new QTableView;
   matrixView_->setObjectName(QStringLiteral("matrix"));
@@ -249,13 +268,16 @@ QWidget* VisitsWindow::buildMatrix() {
   matrixView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   matrixView_->setTabKeyNavigation(false);
   matrixView_->setShowGrid(false);
+  // Cells share the room, but never narrower than a visit number in the
+  // headers: a long series scrolls, its cells then colours only, each value
+  // in its tooltip.
+  const int visitNumber = matrixView_->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 6;
   for (QHeaderView* h : {matrixView_->horizontalHeader(), matrixView_->verticalHeader()}) {
     h->setSectionResizeMode(QHeaderView::Stretch);
-    h->setMinimumSectionSize(3);
+    h->setMinimumSectionSize(visitNumber);
     h->setDefaultAlignment(Qt::AlignCenter);
   }
-  matrixView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  matrixView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  matrixView_->verticalHeader()->setMinimumWidth(visitNumber);
   connect(matrixView_, &QTableView::activated, this,
           [this](const QModelIndex& index) { openPair(index.row(), index.column()); });
   legend_ = new LegendStrip;
@@ -263,6 +285,9 @@ QWidget* VisitsWindow::buildMatrix() {
   auto* chart = new QChart;
   chart->setMargins(QMargins(4, 4, 4, 4));
   chart->legend()->setAlignment(Qt::AlignBottom);
+  QFont small = chart->legend()->font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  chart->legend()->setFont(small);
   trend_ = new QChartView(chart);
   trend_->setObjectName(QStringLiteral("trend"));
   trend_->setRenderHint(QPainter::Antialiasing);
@@ -281,6 +306,7 @@ QWidget* VisitsWindow::buildFooter() {
   status_ = new QLabel;
   status_->setObjectName(QStringLiteral("status"));
   status_->setWordWrap(true);
+  status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing() + 4);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   progress_ = new QProgressBar;
   progress_->setFormat(QStringLiteral("%v of %m pairs"));
@@ -296,12 +322,16 @@ QWidget* VisitsWindow::buildFooter() {
   saveReport_ = button(this, QStringLiteral("Save R&eport…"), "saveReport", [this] { saveReport(); });
   print_ = button(this, QStringLiteral("Pr&int Report…"), "printReport", [this] { printReport(); });
 
-  auto* layout = new QHBoxLayout(footer);
+  // The status on a line of its own, whole at any width; the actions below.
+  auto* layout = new QVBoxLayout(footer);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(status_, 1);
-  layout->addWidget(progress_);
-  layout->addWidget(cancel_);
-  for (QPushButton* b : {saveVisits_, savePairs_, saveReport_, print_}) layout->addWidget(b);
+  layout->addWidget(status_);
+  auto* actions = new QHBoxLayout;
+  actions->addWidget(progress_);
+  actions->addWidget(cancel_);
+  actions->addStretch();
+  for (QPushButton* b : {saveVisits_, savePairs_, saveReport_, print_}) actions->addWidget(b);
+  layout->addLayout(actions);
   return footer;
 }
 
@@ -325,11 +355,11 @@ visits::VisitsSettings VisitsWindow::settings() const {
   s.steps.upper = upper_->value();
   for (int ch = 0; ch < model::kChannels; ++ch)
     if (smooth_[ch]->isChecked()) s.steps.smooth.push_back(ch);
-  s.steps.channel = channel_->currentIndex();
+  s.steps.channel = channel_->currentData().toInt();
   s.steps.threshold = threshold_->text().toStdString();
   s.thresholds = {t1_->value(), t2_->value()};
   s.measure = static_cast<visits::Measure>(measure_->currentIndex());
-  s.channel = static_cast<visits::Channel>(matrixChannel_->currentIndex());
+  s.channel = static_cast<visits::Channel>(*s.steps.channel);
   return s;
 }
 
@@ -350,13 +380,37 @@ void VisitsWindow::listChanged() {
   schedule();
 }
 
+void VisitsWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (std::exchange(fitted_, true) || !screen()) return;
+  // Wholly on the screen it opens on, beside the calculator where there is room.
+  const QRect room = screen()->availableGeometry();
+  const QSize frame = frameGeometry().size() - size();
+  resize(std::min(width(), room.width() - frame.width()), std::min(height(), room.height() - frame.height()));
+  move(std::clamp(x(), room.left(), std::max(room.left(), room.right() + 1 - frameGeometry().width())),
+       std::clamp(y(), room.top(), std::max(room.top(), room.bottom() + 1 - frameGeometry().height())));
+}
+
+void VisitsWindow::closeEvent(QCloseEvent* event) {
+  QSettings().setValue(QStringLiteral("visits/size"), size());
+  QWidget::closeEvent(event);
+}
+
 void VisitsWindow::addWithDialog() {
-  QStringList chosen = QtFileDialog::askOpenMany(this, app::kScanFilter);
+  QStringList chosen =
+      QtFileDialog::askOpenMany(this, app::kScanFilter, QSettings().value(QStringLiteral("visits/folder")).toString());
+  if (!chosen.isEmpty())
+    QSettings().setValue(QStringLiteral("visits/folder"), QFileInfo(chosen.first()).absolutePath());
   sortNaturally(chosen);
   addVisits(chosen);
 }
 
 bool VisitsWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == visitsView_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+    removeSelected();
+    return true;
+  }
   if (watched != visitsView_->viewport()) return QWidget::eventFilter(watched, event);
   const QEvent::Type type = event->type();
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
@@ -391,13 +445,21 @@ void VisitsWindow::removeSelected() {
 }
 
 void VisitsWindow::moveSelected(int by) {
-  const QModelIndex current = visitsView_->currentIndex();
-  const int from = current.row(), to = from + by;
+  QList<int> rows;
+  for (const QModelIndex& i : visitsView_->selectionModel()->selectedRows()) rows << i.row();
   QStringList paths = visitsModel_->paths();
-  if (!current.isValid() || to < 0 || to >= paths.size()) return;
-  paths.move(from, to);
+  std::sort(rows.begin(), rows.end());
+  if (rows.isEmpty() || rows.first() + by < 0 || rows.last() + by >= paths.size()) return;
+  // The selected visits move together, one step, the nearest to the end first.
+  if (by > 0) std::reverse(rows.begin(), rows.end());
+  for (const int r : rows) paths.move(r, r + by);
   setVisits(paths);
-  visitsView_->selectRow(to);
+  visitsView_->clearSelection();
+  for (const int r : rows)
+    visitsView_->selectionModel()->select(visitsModel_->index(r + by, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  visitsView_->selectionModel()->setCurrentIndex(visitsModel_->index(rows.first() + by, 0),
+                                                 QItemSelectionModel::NoUpdate);
 }
 
 void VisitsWindow::updateButtons() {
@@ -426,9 +488,15 @@ void VisitsWindow::start() {
     emit seriesShown();
     return;
   }
+  computing_ = settings();
+  if (const std::string why = series::stepsRefused(computing_.steps, computing_.thresholds); !why.empty()) {
+    showSeries();
+    showMessage(qs(why), true);
+    emit seriesShown();
+    return;
+  }
   std::vector<std::string> files;
   for (const QString& p : paths) files.push_back(p.toStdString());
-  computing_ = settings();
   const std::size_t pairs = files.size() * (files.size() - 1) / 2;
   watcher_.setFuture(
       QtConcurrent::run([files, pairs, s = computing_](QPromise<std::shared_ptr<const series::Series>>& promise) {
@@ -467,12 +535,12 @@ void VisitsWindow::finished() {
     computed_ = computing_;
     visitsModel_->setSeries(series_);
     showSeries();
-    const int failed = static_cast<int>(series_->visits.size()) - series_->loaded();
-    QString text =
-        QStringLiteral("%1 visits, %2 pairs compared.").arg(series_->visits.size()).arg(series_->pairs.size());
-    if (failed > 0)
-      text += QStringLiteral(" %1 could not be loaded: see the list; their pairs are crossed out.").arg(failed);
-    showMessage(text, failed > 0);
+    const int unreadable = static_cast<int>(series_->visits.size()) - series_->loaded();
+    const int failed = series_->failedPairs();
+    const QString text = qs(app::messages::visitsComputed(static_cast<int>(series_->visits.size()),
+                                                          static_cast<int>(series_->pairs.size()), unreadable, failed) +
+                            " " + series::stepsLine(computed_.steps, computed_.thresholds));
+    showMessage(text, failed > 0 || unreadable > 0);
   }
   emit seriesShown();
 }
@@ -488,10 +556,16 @@ void VisitsWindow::showMessage(const QString& text, bool failure) {
 }
 
 void VisitsWindow::showSeries() {
-  visitsView_->clearSpans();
-  for (const int row : visitsModel_->failedRows())
-    visitsView_->setSpan(row, VisitsModel::Points, 1, VisitsModel::Columns - VisitsModel::Points);
-  const visits::VisitsSettings shown = settings();
+  // The list at least as wide as its figures, so none is ever out of view.
+  visitsView_->resizeColumnsToContents();
+  visitsView_->setColumnWidth(VisitsModel::Scan,
+                              visitsView_->fontMetrics().horizontalAdvance(QStringLiteral("back_visit10.txt")));
+  const QHeaderView* h = visitsView_->horizontalHeader();
+  int figures =
+      h->minimumSectionSize() + 2 * visitsView_->frameWidth() + visitsView_->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < VisitsModel::Status; ++c) figures += h->sectionSize(c);
+  visitsView_->setMinimumWidth(figures);
+  const visits::VisitsSettings shown = reportSettings();
   matrixModel_->show(series_, shown.measure, shown.channel);
   // Pairs stand above the diagonal: visit 1 is never the later, the last
   // visit never the earlier.
@@ -529,7 +603,11 @@ void VisitsWindow::showTrend() {
     return v;
   };
   QValueAxis* xAxis = axis(trend.visits, QStringLiteral("visit"), Qt::AlignBottom);
-  QValueAxis* yAxis = axis(trend.values, QString::fromUtf8(visits::measureName(shown.measure)), Qt::AlignLeft);
+  const char* unit = visits::scaleOf(shown.measure).unit;
+  QValueAxis* yAxis = axis(trend.values,
+                           QString::fromUtf8(visits::measureName(shown.measure)) +
+                               (*unit ? QStringLiteral(" (%1)").arg(QString::fromUtf8(unit)) : QString()),
+                           Qt::AlignLeft);
   QValueAxis* counts = axis(trend.counts, QStringLiteral("points"), Qt::AlignRight);
   for (const visits::TrendLine& l : trend.lines) {
     QPen pen(rgb(l.colour), l.counts ? 1.5 : 2.0);
@@ -542,7 +620,7 @@ void VisitsWindow::showTrend() {
       line->setName(QString::fromUtf8(l.name));
       line->setPen(pen);
       line->setPointsVisible(true);
-      line->setMarkerSize(l.counts ? 4 : 7);
+      line->setMarkerSize(l.counts || trend.visits.hi > 15 ? 4 : 7);
       for (const auto& [x, y] : run) line->append(x, y);
       chart->addSeries(line);
       line->attachAxis(xAxis);
@@ -555,6 +633,11 @@ void VisitsWindow::showTrend() {
 void VisitsWindow::openPair(int earlier, int later) {
   if (!main_ || !series_ || earlier < 0 || earlier >= later || later >= static_cast<int>(series_->visits.size()))
     return;
+  if (const series::Pair& p = series_->pair(earlier, later); !p.outcome.ok) {
+    const visits::Cell c = visits::cellOf(p, visits::Measure::Correlation, visits::Channel::Left);
+    messages_->show(app::messages::pairFailed(earlier + 1, later + 1, c.text), app::kErrorTitle);
+    return;
+  }
   batch::Comparison c;
   c.scan1 = series_->visits[static_cast<std::size_t>(earlier)].path;
   c.scan2 = series_->visits[static_cast<std::size_t>(later)].path;
@@ -581,8 +664,8 @@ void VisitsWindow::savePairTable() {
 }
 
 visits::VisitsSettings VisitsWindow::reportSettings() const {
-  visits::VisitsSettings s = settings();
-  s.steps = computed_.steps, s.thresholds = computed_.thresholds;
+  visits::VisitsSettings s = computed_;
+  s.measure = static_cast<visits::Measure>(measure_->currentIndex());
   return s;
 }
 

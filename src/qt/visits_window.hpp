@@ -78,7 +78,8 @@ class VisitsWindow : public QWidget {
   QTableView* visitsView() const { return visitsView_; }
   QTableView* matrixView() const { return matrixView_; }
   QComboBox* measureBox() const { return measure_; }
-  QComboBox* channelBox() const { return matrixChannel_; }
+  // The one channel of the comparisons, the matrix, the trend and the mean difference.
+  QComboBox* channelBox() const { return channel_; }
   QProgressBar* progressBar() const { return progress_; }
 
  signals:
@@ -87,6 +88,8 @@ class VisitsWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QWidget* buildVisits();
@@ -118,7 +121,7 @@ class VisitsWindow : public QWidget {
   QCheckBox* smooth_[3] = {};
   QLineEdit* threshold_ = nullptr;
   QDoubleSpinBox *t1_ = nullptr, *t2_ = nullptr;
-  QComboBox *measure_ = nullptr, *matrixChannel_ = nullptr;
+  QComboBox* measure_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QPushButton* cancel_ = nullptr;
@@ -130,6 +133,7 @@ class VisitsWindow : public QWidget {
   QFutureWatcher<std::shared_ptr<const series::Series>> watcher_;
   visits::VisitsSettings computing_;  // what the running computation was given
   bool again_ = false;                // the inputs changed while a computation ran
+  bool fitted_ = false;               // placed on its screen once
   std::shared_ptr<const series::Series> series_;
   visits::VisitsSettings computed_;  // what series_ was computed with
 

@@ -12,6 +12,7 @@
 #include "app/messages.hpp"
 #include "batch/pairs_list.hpp"
 #include "batch/summary.hpp"
+#include "model/decimal.hpp"
 #include "model/number_text.hpp"
 
 namespace varnel::series {
@@ -47,6 +48,25 @@ ChannelResults Pair::results(Channel c) const {
 
 int Series::loaded() const {
   return static_cast<int>(std::count_if(visits.begin(), visits.end(), [](const Visit& v) { return v.ok(); }));
+}
+
+int Series::failedPairs() const {
+  return static_cast<int>(std::count_if(pairs.begin(), pairs.end(), [](const Pair& p) { return !p.outcome.ok; }));
+}
+
+std::string stepsRefused(const batch::Steps& steps, const Thresholds& t) {
+  if (steps.threshold && !model::readDecimal(*steps.threshold))
+    return app::messages::notANumber("slope threshold", *steps.threshold);
+  if (t.t1 > t.t2) return app::messages::thresholdsOutOfOrder(t.t1, t.t2);
+  const int lower = steps.lower.value_or(app::kLowerCutoffBar.start);
+  const int upper = steps.upper.value_or(app::kUpperCutoffBar.start);
+  return lower > upper ? app::messages::cutoffsOutOfOrder(lower, upper) : "";
+}
+
+std::string stepsLine(const batch::Steps& steps, const Thresholds& t) {
+  return "Cut-offs " + std::to_string(steps.lower.value_or(app::kLowerCutoffBar.start)) + " to " +
+         std::to_string(steps.upper.value_or(app::kUpperCutoffBar.start)) + ", t1 " + number(t.t1) + " °C, t2 " +
+         number(t.t2) + " °C.";
 }
 
 Asymmetry asymmetry(const model::Table& scan, int lastPoint, int lo, int hi, const Thresholds& t) {
@@ -220,7 +240,7 @@ std::string pairTable(const Series& s) {
   return t;
 }
 
-std::string printedTable(const Series& s, Channel channel) {
+std::string printedTable(const Series& s, Channel channel, const std::string& heading) {
   const auto results = [&](int earlier, int later) -> std::vector<std::string> {
     if (earlier < 0) return {"", ""};
     const Pair& p = s.pair(earlier, later);
@@ -246,7 +266,7 @@ std::string printedTable(const Series& s, Channel channel) {
     for (const auto& r : {results(i - 1, i), results(i > 0 ? 0 : -1, i)}) row.insert(row.end(), r.begin(), r.end());
     rows.push_back(row);
   }
-  return batch::alignedTable(rows);
+  return heading + "\n" + batch::alignedTable(rows);
 }
 
 }  // namespace varnel::series

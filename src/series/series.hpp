@@ -71,7 +71,8 @@ struct Series {
   // (0,1), (0,2), ..., (0,n-1), (1,2), ..., (n-2,n-1)
   std::vector<Pair> pairs;
   const Pair& pair(int earlier, int later) const;
-  int loaded() const;  // visits that could be loaded
+  int loaded() const;       // visits that could be loaded
+  int failedPairs() const;  // pairs that failed, for whatever reason
 };
 
 struct Run {
@@ -82,6 +83,13 @@ struct Run {
   std::function<bool()> cancelled;
   int jobs = 0;  // pairs at once; 0: one per core
 };
+
+// Why a series cannot be computed with these steps (a slope threshold that
+// is no number, t1 above t2, the lower cut-off above the upper one); empty
+// when it can.
+std::string stepsRefused(const batch::Steps& steps, const Thresholds& thresholds);
+// The cut-offs and thresholds in a line: "Cut-offs 0 to 500, t1 0.3 °C, t2 0.6 °C."
+std::string stepsLine(const batch::Steps& steps, const Thresholds& thresholds);
 
 // Every visit read, every pair compared with `steps`.
 Series compute(const std::vector<std::string>& paths, const batch::Steps& steps, const Thresholds& thresholds,
@@ -117,7 +125,7 @@ std::string visitListText(const std::vector<std::string>& paths, const std::stri
 std::string visitTable(const Series& s);  // CSV, one row per visit
 std::string pairTable(const Series& s);   // CSV, one row per pair
 // Per visit: its figures, and the correlation and t % of `channel` against
-// the visit before and against visit 1.
-std::string printedTable(const Series& s, Channel channel);
+// the visit before and against visit 1; `heading` on the line above.
+std::string printedTable(const Series& s, Channel channel, const std::string& heading);
 
 }  // namespace varnel::series

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
 
@@ -26,6 +27,7 @@ Cell cellOf(const series::Pair& pair, Measure measure, Channel channel) {
     c.kind = CellKind::Failed;
     for (const std::string& m : pair.outcome.messages) c.text += (c.text.empty() ? "" : "\n") + m;
     if (c.text.empty()) c.text = "failed";
+    c.shown = "failed";
     return c;
   }
   using R = series::ChannelResults;
@@ -46,6 +48,7 @@ Cell cellOf(const series::Pair& pair, Measure measure, Channel channel) {
     c.text = finite ? model::formatNumber(*value) : model::kNoValue;
   c.kind = finite ? CellKind::Value : CellKind::NoValue;
   if (finite) c.value = *value;
+  c.shown = finite ? rounded(*value, scaleOf(measure).decimals) : model::kNoValue;
   return c;
 }
 
@@ -56,23 +59,40 @@ Cell cellAt(const series::Series& s, int earlier, int later, Measure measure, Ch
   return cellOf(s.pair(earlier, later), measure, channel);
 }
 
-Scale scaleOf(const series::Series& s, Measure measure, Channel channel) {
-  Scale scale;
-  for (const series::Pair& p : s.pairs) {
-    const Cell c = cellOf(p, measure, channel);
-    if (c.kind != CellKind::Value) continue;
-    scale.lo = scale.empty ? c.value : std::min(scale.lo, c.value);
-    scale.hi = scale.empty ? c.value : std::max(scale.hi, c.value);
-    scale.empty = false;
+Scale scaleOf(Measure measure) {
+  switch (measure) {
+    case Measure::Correlation:
+      return {-1, 1, false, 3, "", "1: the same shape, 0: unrelated, -1: mirrored"};
+    case Measure::MeanDifference:
+      return {-2, 2, true, 2, "°C", "later minus earlier: blue cooler, red warmer"};
+    case Measure::AgreementWidth:
+      return {0, 4, false, 2, "°C", "dark: the differences steady, yellow: they vary"};
+    default:  // the ratios
+      return {0, 1, false, 3, "", "1: full agreement, 0: none"};
   }
-  return scale;
+}
+
+std::string measureTitle(Measure measure, Channel channel) {
+  const std::string name = measureName(measure), on = channelName(channel);
+  if (measure < Measure::MeanDifference) return name + ", " + on;
+  return name + ", " + on + ", later minus earlier (°C)";
+}
+
+std::string rounded(double v, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  const std::string t = text;
+  return t.find_first_not_of("-0.") == std::string::npos && t[0] == '-' ? t.substr(1) : t;
 }
 
 std::uint32_t scaleColour(const Scale& scale, double value) {
   // Dark blue through teal and green to yellow: ordered by lightness, so it
-  // reads in grey print too.
-  static constexpr std::uint32_t stops[] = {0x440154, 0x3B528B, 0x21918C, 0x5EC962, 0xFDE725};
-  constexpr int last = static_cast<int>(std::size(stops)) - 1;
+  // reads in grey print too. Diverging: dark blue, light blue, near white,
+  // light red, dark red.
+  static constexpr std::uint32_t sequential[] = {0x440154, 0x3B528B, 0x21918C, 0x5EC962, 0xFDE725};
+  static constexpr std::uint32_t diverging[] = {0x2166AC, 0x67A9CF, 0xF7F7F7, 0xEF8A62, 0xB2182B};
+  const std::uint32_t* stops = scale.diverging ? diverging : sequential;
+  constexpr int last = static_cast<int>(std::size(sequential)) - 1;
   double t = scale.hi > scale.lo ? (value - scale.lo) / (scale.hi - scale.lo) : 0.5;
   t = std::clamp(t, 0.0, 1.0) * last;
   const int i = std::min(static_cast<int>(t), last - 1);
@@ -166,8 +186,8 @@ VisitFigures figuresOf(const series::Visit& v) {
   if (a.points == 0) {
     f.meanDelta = f.largestDelta = f.largestAt = model::kNoValue;
   } else {
-    f.meanDelta = model::formatNumber(a.meanDelta);
-    f.largestDelta = model::formatNumber(a.largestDelta);
+    f.meanDelta = rounded(a.meanDelta, 2);
+    f.largestDelta = rounded(a.largestDelta, 2);
     f.largestAt = model::formatInt(a.largestAt);
   }
   f.reachT1 = model::formatInt(a.reachT1);

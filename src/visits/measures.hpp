@@ -21,12 +21,32 @@ inline constexpr int kMeasures = 7;
 const char* measureName(Measure measure);
 const char* channelName(Channel channel);
 
+// A measure's colour scale, the same in every series: lo..hi, a value past
+// either end taking that end's colour. A diverging scale is centred on zero:
+// blue below, white at zero, red above.
+struct Scale {
+  double lo = 0.0, hi = 1.0;
+  bool diverging = false;
+  int decimals = 3;          // of the values shown
+  const char* unit = "";     // "°C" for temperatures
+  const char* meaning = "";  // how to read the colours, for the legend
+};
+Scale scaleOf(Measure measure);
+
+// The measure's name with its unit and, for the differences, the channel:
+// "Mean difference, Left Temp, later minus earlier (°C)".
+std::string measureTitle(Measure measure, Channel channel);
+
+// `v` with `decimals` decimals, never "-0.00".
+std::string rounded(double v, int decimals);
+
 enum class CellKind { Value, NoValue, Failed, Blank };
 
 struct Cell {
   CellKind kind = CellKind::Blank;
   double value = 0.0;
-  std::string text;  // as the window shows it; the failure's messages for a failed pair
+  std::string text;   // the calculator's full text; the failure's messages for a failed pair
+  std::string shown;  // rounded as the scale says, "n/a", or "failed"
 };
 
 // A pair's measure on `channel`.
@@ -35,14 +55,7 @@ Cell cellOf(const series::Pair& pair, Measure measure, Channel channel);
 // diagonal, and for a series cut short by a cancel.
 Cell cellAt(const series::Series& s, int earlier, int later, Measure measure, Channel channel);
 
-// The range of the matrix's values; one colour scale for all its cells.
-struct Scale {
-  double lo = 0.0, hi = 0.0;
-  bool empty = true;  // no pair has a value
-};
-Scale scaleOf(const series::Series& s, Measure measure, Channel channel);
-
-// 0xRRGGBB along a dark-blue-to-yellow scale, lo to hi.
+// 0xRRGGBB of `value` on the scale: dark blue to yellow, or blue-white-red.
 std::uint32_t scaleColour(const Scale& scale, double value);
 inline constexpr std::uint32_t kNoValueColour = 0xD4D4D4;
 inline constexpr std::uint32_t kFailedColour = 0xB00020;  // the cross over a failed pair
@@ -80,8 +93,9 @@ inline constexpr std::uint32_t kBaselineColour = 0xD03020;
 inline constexpr std::uint32_t kReachT1Colour = 0xE08A00;
 inline constexpr std::uint32_t kReachT2Colour = 0x8040A0;
 
-// A visit's figures in the window's number format; "n/a" where the stretch
-// holds no point, empty for a visit that could not be loaded.
+// A visit's figures as the window and the report show them, temperatures
+// in °C with two decimals; "n/a" where the stretch holds no point, empty for
+// a visit that could not be loaded.
 struct VisitFigures {
   std::string points, meanDelta, largestDelta, largestAt, reachT1, reachT2;
 };

@@ -27,9 +27,9 @@ constexpr double kMargin = 40;
 constexpr double kBodyPt = 9;
 constexpr double kKeyWidth = 110;
 constexpr double kRowPt = 11;         // a visit's row, unless the list must shrink to fit
-constexpr double kHeatSide = 220;     // beside the list on a shared page
+constexpr double kHeatSide = 200;     // beside the list on a shared page
 constexpr double kHeatSideOwn = 330;  // on a page of its own
-constexpr double kTrendHeight = 190;
+constexpr double kTrendHeight = 160;
 constexpr double kLegendPt = 26;  // the colour scale under the matrix
 constexpr double kHeadingPt = 10.5;
 
@@ -83,11 +83,11 @@ std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, c
   }
   rows.emplace_back(QStringLiteral("Slope threshold"), threshold + (st.slopes ? ", slopes drawn" : ""));
   rows.emplace_back(QStringLiteral("Asymmetry"),
-                    QStringLiteral("points with |Delta-T| at or past t1 = %1 °C and t2 = %2 °C")
+                    QStringLiteral("on the readings as loaded, before any smoothing: points with |Delta-T| at or "
+                                   "past t1 = %1 °C and t2 = %2 °C; \"at point\" is the calculator's point number, "
+                                   "as in its @ boxes")
                         .arg(qs(model::formatNumber(v.thresholds.t1)), qs(model::formatNumber(v.thresholds.t2))));
-  rows.emplace_back(QStringLiteral("Matrix and trend"),
-                    QStringLiteral("%1, %2").arg(QString::fromUtf8(measureName(v.measure)),
-                                                 QString::fromUtf8(channelName(v.channel))));
+  rows.emplace_back(QStringLiteral("Matrix and trend"), qs(measureTitle(v.measure, v.channel)));
   // One folder for all: named once, the list gives file names.
   if (const std::string folder = oneFolder(s); !folder.empty()) rows.emplace_back(QStringLiteral("Folder"), qs(folder));
   return rows;
@@ -96,8 +96,9 @@ std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, c
 // The list of visits and their figures from `y`, in rows `rowH` high.
 double visitList(Sheet& s, double x, double y, double w, double rowH, const series::Series& ser) {
   QPainter& p = s.painter();
-  const char* const heads[] = {"Visit", "Scan", "Points", "Mean Delta-T", "Largest |Delta-T|", "at", "≥ t1", "≥ t2"};
-  const double fixed[] = {26, 0, 34, 86, 86, 28, 28, 28};
+  const char* const heads[] = {"Visit",    "Scan", "Points", "Mean Delta-T °C", "Largest |Delta-T| °C",
+                               "at point", "≥ t1", "≥ t2"};
+  const double fixed[] = {26, 0, 34, 70, 86, 40, 28, 28};
   double widths[8];
   double rest = w;
   for (int c = 0; c < 8; ++c) rest -= s.px(fixed[c]);
@@ -151,8 +152,8 @@ void heatMap(Sheet& s, double x, double y, double side, const series::Series& se
   if (n < 1) return;
   const double label = s.px(16);
   const double cell = (side - label) / n;
-  const Scale scale = scaleOf(ser, v.measure, v.channel);
-  const bool withText = cell >= s.px(40);
+  const Scale scale = scaleOf(v.measure);
+  const bool withText = cell >= s.px(26);
   s.font(6.5);
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j <= n; ++j)
@@ -162,7 +163,7 @@ void heatMap(Sheet& s, double x, double y, double side, const series::Series& se
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRectF(x + label, y + label, n * cell, n * cell));
   const int step = labelStep(cell, s.px(12));
-  s.font(6, false, picture::kQuiet);
+  s.font(std::clamp(cell * 72.0 / s.px(72) * 0.8, 5.0, 7.0), false, picture::kQuiet);
   for (int i = 0; i < n; i += step) {
     p.drawText(QRectF(x + label + i * cell - s.px(10), y, cell + s.px(20), label - s.px(2)),
                Qt::AlignHCenter | Qt::AlignBottom, QString::number(i + 2));
@@ -176,7 +177,7 @@ void heatMap(Sheet& s, double x, double y, double side, const series::Series& se
 void trendChart(Sheet& s, const QRectF& box, const series::Series& ser, const VisitsSettings& v) {
   QPainter& p = s.painter();
   const Trend trend = trendOf(ser, v.measure, v.channel);
-  const QRectF plot = box.adjusted(s.px(48), s.px(4), -s.px(34), -s.px(34));
+  const QRectF plot = box.adjusted(s.px(52), s.px(4), -s.px(40), -s.px(34));
   const auto along = [](const Axis& a, double value) { return (value - a.lo) / (a.hi - a.lo); };
   const auto xAt = [&](double visit) { return plot.left() + along(trend.visits, visit) * plot.width(); };
   const auto yAt = [&](const Axis& a, double value) { return plot.bottom() - along(a, value) * plot.height(); };
@@ -189,13 +190,25 @@ void trendChart(Sheet& s, const QRectF& box, const series::Series& ser, const Vi
     p.drawText(QRectF(box.left(), yAt(trend.values, t) - s.px(6), plot.left() - box.left() - s.px(3), s.px(12)),
                Qt::AlignRight | Qt::AlignVCenter, QString::number(t, 'f', trend.values.decimals));
   for (const double t : trend.counts.ticks())
-    p.drawText(QRectF(plot.right() + s.px(3), yAt(trend.counts, t) - s.px(6), s.px(30), s.px(12)),
+    p.drawText(QRectF(plot.right() + s.px(3), yAt(trend.counts, t) - s.px(6), s.px(24), s.px(12)),
                Qt::AlignLeft | Qt::AlignVCenter, QString::number(t, 'f', 0));
   for (const double t : trend.visits.ticks())
     p.drawText(QRectF(xAt(t) - s.px(12), plot.bottom() + s.px(2), s.px(24), s.px(10)), Qt::AlignHCenter | Qt::AlignTop,
                QString::number(t, 'f', 0));
   p.drawText(QRectF(plot.left(), plot.bottom() + s.px(11), plot.width(), s.px(10)), Qt::AlignHCenter | Qt::AlignTop,
              QStringLiteral("visit"));
+  // The axes' titles, upright along their sides.
+  const char* unit = scaleOf(v.measure).unit;
+  const QString titles[] = {QString::fromUtf8(measureName(v.measure)) +
+                                (*unit ? QStringLiteral(" (%1)").arg(QString::fromUtf8(unit)) : QString()),
+                            QStringLiteral("points ≥ t1, t2")};
+  for (int side = 0; side < 2; ++side) {
+    p.save();
+    p.translate(side == 0 ? box.left() + s.px(1) : box.right() - s.px(1), plot.center().y());
+    p.rotate(side == 0 ? -90 : 90);
+    p.drawText(QRectF(-plot.height() / 2, 0, plot.height(), s.px(10)), Qt::AlignHCenter | Qt::AlignTop, titles[side]);
+    p.restore();
+  }
 
   p.save();
   p.setClipRect(plot.adjusted(-s.px(3), -s.px(3), s.px(3), s.px(3)));
@@ -232,6 +245,35 @@ void trendChart(Sheet& s, const QRectF& box, const series::Series& ser, const Vi
   }
 }
 
+// Where the message of each failed pair stands: a visit that could not be
+// read has it in the list; the other failures, one line per message.
+std::vector<std::string> failureNotes(const series::Series& ser) {
+  const int failed = ser.failedPairs();
+  if (failed == 0) return {};
+  std::vector<std::string> notes{std::to_string(failed) + " of " + std::to_string(ser.pairs.size()) + " pairs failed." +
+                                 (ser.loaded() < static_cast<int>(ser.visits.size())
+                                      ? " A visit that could not be read gives its message "
+                                        "in the list above."
+                                      : "")};
+  std::vector<std::pair<std::string, std::vector<std::string>>> others;  // message, its pairs
+  for (const series::Pair& p : ser.pairs) {
+    const auto& a = ser.visits[static_cast<std::size_t>(p.earlier)];
+    const auto& b = ser.visits[static_cast<std::size_t>(p.later)];
+    if (p.outcome.ok || !a.ok() || !b.ok()) continue;
+    const std::string why = cellOf(p, Measure::Correlation, Channel::Left).text;
+    auto at = std::find_if(others.begin(), others.end(), [&](const auto& o) { return o.first == why; });
+    if (at == others.end()) at = others.insert(others.end(), {why, {}});
+    at->second.push_back(std::to_string(p.earlier + 1) + "-" + std::to_string(p.later + 1));
+  }
+  for (const auto& [why, pairs] : others) {
+    std::string list;
+    for (std::size_t i = 0; i < pairs.size() && i < 6; ++i) list += (i ? ", " : "") + pairs[i];
+    if (pairs.size() > 6) list += " and " + std::to_string(pairs.size() - 6) + " more";
+    notes.push_back("Pairs " + list + ": " + why);
+  }
+  return notes;
+}
+
 }  // namespace
 
 void paintCell(QPainter& p, const QRectF& box, const Cell& cell, const Scale& scale, bool withText) {
@@ -259,42 +301,43 @@ void paintCell(QPainter& p, const QRectF& box, const Cell& cell, const Scale& sc
     p.drawLine(x.topLeft(), x.bottomRight());
     p.drawLine(x.topRight(), x.bottomLeft());
   }
-  if (!withText) return;
-  const QString text = cell.kind == CellKind::Failed ? QStringLiteral("failed") : qs(cell.text);
+  if (!withText || cell.kind == CellKind::Failed) return;  // the cross says it
+  // Never cut short: a value too wide for its cell leaves the colour alone.
+  const QString text = qs(cell.shown);
+  if (p.fontMetrics().horizontalAdvance(text) > box.width() - 4) return;
   p.setPen(cell.kind == CellKind::Failed ? QColor(rgb(kFailedColour)) : ink);
-  p.drawText(box.adjusted(2, 0, -2, 0), Qt::AlignCenter,
-             p.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(box.width() - 4)));
+  p.drawText(box, Qt::AlignCenter, text);
 }
 
 void paintLegend(QPainter& p, const QRectF& box, const Scale& scale, double dpi) {
   Sheet s(p, dpi);
   p.save();
-  const double swatch = std::min(box.height() * 0.45, s.px(12));
+  const double swatch = std::min(box.height() * 0.35, s.px(10));
   s.font(7);
   const double marks = s.px(24) + swatch * 2 + p.fontMetrics().horizontalAdvance(QStringLiteral("n/a failed"));
   const double barW = std::max(box.width() * 0.3, box.width() - marks);
   const QRectF bar(box.left(), box.top(), barW, swatch);
-  if (scale.empty) {
-    p.fillRect(bar, rgb(kNoValueColour));
-    p.drawText(bar, Qt::AlignCenter, QStringLiteral("no values"));
-  } else {
-    constexpr int kSteps = 48;
-    for (int i = 0; i < kSteps; ++i) {
-      const double f = (i + 0.5) / kSteps;
-      p.fillRect(QRectF(bar.left() + bar.width() * i / kSteps, bar.top(), bar.width() / kSteps + 0.5, bar.height()),
-                 rgb(scaleColour(scale, scale.lo + (scale.hi - scale.lo) * f)));
-    }
-    const QRectF under(bar.left(), bar.bottom() + s.px(1), bar.width(), box.bottom() - bar.bottom() - s.px(1));
-    p.drawText(under, Qt::AlignLeft | Qt::AlignTop, qs(model::formatNumber(scale.lo)));
-    p.drawText(under, Qt::AlignRight | Qt::AlignTop, qs(model::formatNumber(scale.hi)));
+  constexpr int kSteps = 48;
+  for (int i = 0; i < kSteps; ++i) {
+    const double f = (i + 0.5) / kSteps;
+    p.fillRect(QRectF(bar.left() + bar.width() * i / kSteps, bar.top(), bar.width() / kSteps + 0.5, bar.height()),
+               rgb(scaleColour(scale, scale.lo + (scale.hi - scale.lo) * f)));
   }
+  // The ends, the middle, and what the colours mean.
+  const QString unit = *scale.unit ? QStringLiteral(" ") + QString::fromUtf8(scale.unit) : QString();
+  const QRectF under(bar.left(), bar.bottom() + s.px(1), bar.width(), s.lineHeight());
+  p.setPen(Qt::black);
+  p.drawText(under, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("≤ ") + qs(rounded(scale.lo, 1)) + unit);
+  p.drawText(under, Qt::AlignHCenter | Qt::AlignTop, qs(rounded((scale.lo + scale.hi) / 2, 1)) + unit);
+  p.drawText(under, Qt::AlignRight | Qt::AlignTop, QStringLiteral("≥ ") + qs(rounded(scale.hi, 1)) + unit);
+  p.drawText(QRectF(box.left(), under.bottom(), box.width(), box.bottom() - under.bottom()),
+             Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(scale.meaning));
   double x = bar.right() + s.px(10);
-  const Scale none;
   for (const auto& [kind, text] : {std::pair{CellKind::NoValue, "n/a"}, {CellKind::Failed, "failed"}}) {
     const QRectF mark(x, bar.top(), swatch, swatch);
     Cell c;
     c.kind = kind;
-    paintCell(p, mark, c, none, false);
+    paintCell(p, mark, c, scale, false);
     p.setPen(QPen(QColor::fromRgba(picture::kRule), 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(mark);
@@ -314,59 +357,88 @@ int paintVisitsReport(QPainter& painter, const QRect& page, double dpi, const se
   const double left = page.left() + s.px(kMargin), right = page.left() + page.width() - s.px(kMargin);
   const double top = page.top() + s.px(kMargin), bottom = page.top() + page.height() - s.px(kMargin);
   const double width = right - left;
-  double y = top;
+  // The height a text takes in the current font, to plan the pages before drawing.
+  const auto heightOf = [&](double w, const QString& t) {
+    return std::max(s.lineHeight(), painter.boundingRect(QRectF(0, 0, w, s.px(1000)), Qt::TextWordWrap, t).height());
+  };
 
+  const auto rows = settingsRows(ser, v);
+  s.font(kBodyPt);
+  double settingsH = 0;
+  for (const auto& [key, value] : rows) settingsH += heightOf(width - s.px(kKeyWidth), value) + s.px(1);
+  const double headingH = s.px(kHeadingPt * 1.2 + 3);
+  const double listTop = top + s.px(14 + 26 + 8) + headingH + settingsH + s.px(8) + headingH;
+  const int listRows = static_cast<int>(ser.visits.size()) + 1;
+  const double rowH = std::min(s.px(kRowPt), (bottom - listTop) / listRows);
+  const double plotsTop = listTop + listRows * rowH + s.px(14);
+  const auto matrixH = [&](double side) { return headingH + side + s.px(kLegendPt + 10); };
+  const double trendH = headingH + s.px(kTrendHeight + 30);
+  // One page when all fits; else the matrix stays under the list when it
+  // fits there, and what does not fit takes the second page, larger.
+  const bool matrixFirst = plotsTop + matrixH(s.px(kHeatSide)) <= bottom;
+  const int pages = matrixFirst && plotsTop + matrixH(s.px(kHeatSide)) + trendH <= bottom ? 1 : 2;
+
+  int pageNo = 1;
+  const auto pageHeader = [&] {
+    s.font(7.5, false, picture::kQuiet);
+    const QString running =
+        QStringLiteral("%1 · Visits report · %2").arg(QString::fromUtf8(app::kCaption), qs(dateTime));
+    s.text(left, top, width, running);
+    s.text(left, top, width, QStringLiteral("page %1 of %2").arg(pageNo).arg(pages), Qt::AlignRight);
+    s.rule(left, right, top + s.px(11));
+    return top + s.px(14);
+  };
+  double y = pageHeader();
   s.font(17, true);
   y += s.text(left, y, width, QString::fromUtf8(app::kCaption));
-  s.font(kBodyPt, false, picture::kQuiet);
-  y += s.text(left, y, width, QStringLiteral("Visits report, %1").arg(qs(dateTime))) + s.px(5);
-  s.rule(left, right, y, 1.0, picture::kInk);
-  y += s.px(8);
+  s.rule(left, right, y + s.px(2), 1.0, picture::kInk);
+  y = top + s.px(14 + 26 + 8);
 
   y = heading(s, left, y, width, QStringLiteral("Settings"));
-  for (const auto& [key, value] : settingsRows(ser, v)) {
+  for (const auto& [key, value] : rows) {
     s.font(kBodyPt, true);
     s.text(left, y, s.px(kKeyWidth), key);
     s.font(kBodyPt);
     y += std::max(s.text(left + s.px(kKeyWidth), y, width - s.px(kKeyWidth), value), s.lineHeight()) + s.px(1);
   }
   y += s.px(8);
-
-  y = heading(s, left, y, width, QStringLiteral("Visits"));
-  const int rows = static_cast<int>(ser.visits.size()) + 1;
-  const double rowH = std::min(s.px(kRowPt), (bottom - y) / rows);
+  y = heading(s, left, y, width, QStringLiteral("Visits (%1)").arg(qs(series::stepsLine(v.steps, v.thresholds))));
   y = visitList(s, left, y, width, rowH, ser) + s.px(14);
 
-  // The plots stay together: below the list when they fit, else on a page
-  // of their own, larger.
-  int pages = 1;
-  double side = s.px(kHeatSide);
-  const double plots = s.px(2 * (kHeadingPt + 6) + 10 + kLegendPt) + side + s.px(kTrendHeight);
-  if (y + plots > bottom) {
+  const auto nextPage = [&] {
     newPage();
-    ++pages;
-    y = top;
-    side =
-        std::min(s.px(kHeatSideOwn), bottom - top - s.px(2 * (kHeadingPt + 6) + 10 + kLegendPt) - s.px(kTrendHeight));
+    ++pageNo;
+    return pageHeader() + s.px(6);
+  };
+  const QString what = qs(measureTitle(v.measure, v.channel));
+  double side = s.px(kHeatSide);
+  if (!matrixFirst) {
+    y = nextPage();
+    side = std::min(s.px(kHeatSideOwn), bottom - y - matrixH(0) - trendH);
   }
-  const QString what = QStringLiteral("%1, %2").arg(QString::fromUtf8(measureName(v.measure)),
-                                                    QString::fromUtf8(channelName(v.channel)));
   y = heading(s, left, y, width, QStringLiteral("Every pair: ") + what);
   heatMap(s, left, y, side, ser, v);
-  // Wide enough for both end values side by side.
-  const double legendW = std::min(width - s.px(16), std::max(side - s.px(16), s.px(320)));
-  paintLegend(painter, QRectF(left + s.px(16), y + side + s.px(4), legendW, s.px(kLegendPt)),
-              scaleOf(ser, v.measure, v.channel), dpi);
+  const double legendW = std::min(width - s.px(16), std::max(side - s.px(16), s.px(300)));
+  paintLegend(painter, QRectF(left + s.px(16), y + side + s.px(4), legendW, s.px(kLegendPt)), scaleOf(v.measure), dpi);
   const double sideX = left + side + s.px(18), sideW = right - sideX;
   s.font(8, false, picture::kQuiet);
-  s.text(sideX, y + s.px(16), sideW,
-         QStringLiteral("Row: the earlier visit, as File 1. Column: the later visit, as File 2. "
-                        "One colour scale for the whole matrix; grey: no value (n/a); crossed out: the pair "
-                        "failed (see the pair table)."));
+  double noteY = y + s.px(16);
+  noteY += s.text(sideX, noteY, sideW,
+                  QStringLiteral("Each cell compares two visits: its row is the earlier visit (File 1), its column "
+                                 "the later one (File 2), and its colour the value on the scale below, the same "
+                                 "for every series. Grey: no value (n/a); crossed out: the pair failed.")) +
+           s.px(6);
+  for (const std::string& line : failureNotes(ser)) noteY += s.text(sideX, noteY, sideW, qs(line)) + s.px(2);
   y += side + s.px(kLegendPt + 10);
 
+  if (pages == 2 && matrixFirst) y = nextPage();
   y = heading(s, left, y, width, QStringLiteral("Trend: ") + what);
   trendChart(s, QRectF(left, y, width, s.px(kTrendHeight)), ser, v);
+  s.font(8, false, picture::kQuiet);
+  s.text(left, y + s.px(kTrendHeight + 2), width,
+         QStringLiteral("Blue: each visit against the one before; red: against visit 1. Red falling away while "
+                        "blue stays level is a slow drift; both dipping at one visit and recovering is one odd "
+                        "visit. Dashed, on the right axis: the points of each visit at or past t1 and t2."));
   painter.restore();
   return pages;
 }

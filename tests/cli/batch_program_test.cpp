@@ -112,6 +112,8 @@ TEST(BatchProgram, RefusalsAndExitStatuses) {
       {"--visits a b --summary s", 2, "--summary goes with FILE1 FILE2 or --pairs"},
       {"--visits --visit-list l a", 2, "from the command line or from --visit-list, not both"},
       {"--visits", 2, "--visits needs the scan files of the visits"}, {"--visits a b --t1 x", 2, "--t1: \"x\" is not a number"},
+      {"--visits a b --t1 0.8 --t2 0.6", 2, "t1 (0.8 °C) is above t2 (0.6 °C)"},
+      {"--visits a b --lower 200 --upper 100", 2, "The lower cut-off (200) is above the upper cut-off (100)"},
       {"back_visit1.txt " + bad + " --results " + d.file("r.txt"), 1, "Error: Cannot load the scan \"" + bad + "\", line 2"},
       {v + "--results " + d.file("no/r.txt") + " --export " + kept, 1, "Error: Cannot write the results file \"" + d.file("no/r.txt") + "\": "},
       {"back_visit1.txt " + bad + " --export " + d.file("link/bad.txt"), 1, "would replace File 2"},

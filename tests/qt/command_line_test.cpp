@@ -22,6 +22,7 @@ Ran run(const QStringList& args, const QString& folder, const std::string& chart
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen"), env.insert("QT_PLUGIN_PATH", VARNEL_PROBE_PLUGINS);
   env.insert("QT_QPA_GENERIC_PLUGINS", "varnelprobe"), env.insert("VARNEL_PROBE_CHART", QString::fromStdString(chart));
+  env.insert("XDG_CONFIG_HOME", QDir::tempPath() + "/varnel-test-config");  // out of the user's settings
   QProcess p;
   p.setProcessEnvironment(env), p.setWorkingDirectory(folder), p.start(VARNEL_EXE, args);
   const bool ended = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;

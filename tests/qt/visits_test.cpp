@@ -2,14 +2,16 @@
 // the report's text and picture, and the series that cannot be shown.
 #include <gtest/gtest.h>
 
+#include <QtTest/QTest>
 #include <QtWidgets>
 #include <cmath>
 
 #include "app/messages.hpp"
-#include "qt/program.hpp"
-#include "qt/visits_window.hpp"
 #include "app/report_content.hpp"
 #include "model/number_text.hpp"
+#include "qt/program.hpp"
+#include "qt/visits_models.hpp"
+#include "qt/visits_window.hpp"
 #include "support/application.hpp"
 #include "support/scripted.hpp"
 
@@ -40,6 +42,20 @@ struct Visits : ::testing::Test {
     w->setVisits(paths);
     loop.exec();
   }
+  // Runs `change` and waits for the computation it starts to end.
+  void waitFor(const std::function<void()>& change) {
+    QEventLoop loop;
+    QObject::connect(w, &qt::VisitsWindow::seriesShown, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    change();
+    loop.exec();
+  }
+  // Shows channel `ch` and returns the series computed alone with it.
+  series::Series choose(int ch) {
+    QComboBox* box = w->channelBox();
+    if (box->currentData().toInt() != ch) waitFor([&] { box->setCurrentIndex(box->findData(ch)); });
+    return computed(w->visits());
+  }
   series::Series computed(const QStringList& paths) const {
     return series::compute(strings(paths), w->settings().steps, w->settings().thresholds);
   }
@@ -63,12 +79,13 @@ void mouse(QWidget* v, QEvent::Type type, QPoint at) {
 // main window's result boxes then hold that pair's results.
 TEST_F(Visits, MatrixHoldsEachPairsTextsAndOpensThePairInTheMainWindow) {
   show(kExamples);
-  const series::Series want = computed(kExamples);
   ASSERT_TRUE(w->shownSeries());
   const QAbstractItemModel* matrix = w->matrixView()->model();
-  for (int m = 0; m < visits::kMeasures; ++m)
-    for (int ch = 0; ch < model::kChannels; ++ch) {
-      w->measureBox()->setCurrentIndex(m), w->channelBox()->setCurrentIndex(ch);
+  for (int ch = 0; ch < model::kChannels; ++ch) {
+    // The channel is a step of every comparison: the series is computed again.
+    const series::Series want = choose(ch);
+    for (int m = 0; m < visits::kMeasures; ++m) {
+      w->measureBox()->setCurrentIndex(m);
       const int column = ch == model::kDelta ? 1 : ch == model::kLeft ? 0 : 2;
       for (const series::Pair& p : want.pairs) {
         std::string text = p.outcome.ok ? "" : p.outcome.messages.front();
@@ -76,15 +93,22 @@ TEST_F(Visits, MatrixHoldsEachPairsTextsAndOpensThePairInTheMainWindow) {
         if (p.outcome.ok && m < 5) text = p.outcome.results[static_cast<std::size_t>(m)][column];
         if (p.outcome.ok && m == 5) text = a ? model::formatNumber(a->meanDifference) : "n/a";
         if (p.outcome.ok && m == 6) text = a && a->lower ? model::formatNumber(*a->upper - *a->lower) : "n/a";
-        EXPECT_EQ(matrix->index(p.earlier, p.later).data().toString().toStdString(), text)
+        // The full text on hover; on the cell, rounded: three decimals, two for the temperatures.
+        const QModelIndex cell = matrix->index(p.earlier, p.later);
+        EXPECT_NE(cell.data(Qt::ToolTipRole).toString().toStdString().find(text), std::string::npos)
             << visits::measureName(visits::Measure(m)) << " " << ch << " pair " << p.earlier << "," << p.later;
+        const double v = std::strtod(text.c_str(), nullptr);
+        const std::string shown = !p.outcome.ok ? "failed" : text == "n/a" ? text : visits::rounded(v, m < 5 ? 3 : 2);
+        EXPECT_EQ(cell.data().toString().toStdString(), shown) << m << " " << ch << " " << text;
       }
       EXPECT_FALSE(matrix->index(1, 0).data().isValid());  // nothing below the diagonal
     }
-  w->measureBox()->setCurrentIndex(2), w->channelBox()->setCurrentIndex(model::kLeft);  // Correlation, Left
+  }
+  const series::Series want = choose(model::kLeft);
+  w->measureBox()->setCurrentIndex(2);  // Correlation, Left
   QApplication::processEvents();
   const QImage screen = w->matrixView()->viewport()->grab().toImage();
-  const visits::Scale scale = visits::scaleOf(want, visits::Measure::Correlation, series::Channel::Left);
+  const visits::Scale scale = visits::scaleOf(visits::Measure::Correlation);
   for (const auto& [i, j] : {std::pair{0, 1}, {1, 3}, {0, 2}}) {
     const QRect cell = w->matrixView()->visualRect(matrix->index(i, j));
     const visits::Cell c = visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left);
@@ -100,6 +124,7 @@ TEST_F(Visits, MatrixHoldsEachPairsTextsAndOpensThePairInTheMainWindow) {
     EXPECT_EQ(program.form.Filename[2].Text, kExamples[j].toStdString());
     EXPECT_EQ(app::resultGrid(program.form), want.pair(i, j).outcome.results) << i << j;
     EXPECT_EQ(program.window.control("Correlation", model::kLeft)->property("text").toString().toStdString(), c.text);
+    EXPECT_TRUE(messages.shown.empty());
   }
 }
 
@@ -136,13 +161,16 @@ TEST_F(Visits, ReportAndTablesHoldTheSeries) {
       for (int x = 0; x < page.width(); ++x) {
         const QRgb p = page.pixel(x, y);
         n += std::abs(qRed(p) - int(rgb >> 16)) + std::abs(qGreen(p) - int(rgb >> 8 & 0xFF)) +
-                 std::abs(qBlue(p) - int(rgb & 0xFF)) <= 12;
+                 std::abs(qBlue(p) - int(rgb & 0xFF)) <=
+             12;
       }
     return n;
   };
-  const visits::Scale scale = visits::scaleOf(want, visits::Measure::Correlation, series::Channel::Left);
+  const visits::Scale scale = visits::scaleOf(visits::Measure::Correlation);
   for (const auto& [i, j] : {std::pair{0, 2}, {1, 2}})  // cells whose colours lie inside the scale, as large blocks
-    EXPECT_GT(pixelsNear(visits::scaleColour(scale, visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left).value)), 400);
+    EXPECT_GT(pixelsNear(visits::scaleColour(
+                  scale, visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left).value)),
+              400);
   EXPECT_GT(pixelsNear(visits::kPreviousColour), 60);
   EXPECT_GT(pixelsNear(visits::kBaselineColour), 60);
 }
@@ -158,7 +186,7 @@ TEST_F(Visits, SeriesThatCannotBeShownSaySoAndWriteNothing) {
     bool shown;
   };
   const Row rows[] = {
-      {{kExamples[0], missing, kExamples[1]}, "1 could not be loaded", true},
+      {{kExamples[0], missing, kExamples[1]}, "1 visit could not be read", true},
       {{}, app::messages::visitsTooFew(0, 0), false},
       {{kExamples[0]}, app::messages::visitsTooFew(1, 0), false},
       {{empty, kExamples[0], missing}, app::messages::visitsTooFew(3, 1), false},
@@ -171,7 +199,8 @@ TEST_F(Visits, SeriesThatCannotBeShownSaySoAndWriteNothing) {
     const series::Series want = computed(r.paths);
     for (std::size_t v = 0; v < want.visits.size(); ++v)
       if (!want.visits[v].ok()) {
-        EXPECT_EQ(w->visitsView()->model()->index(int(v), 2).data().toString().toStdString(), want.visits[v].message);
+        EXPECT_EQ(w->visitsView()->model()->index(int(v), qt::VisitsModel::Status).data(Qt::ToolTipRole).toString(),
+                  QString::fromStdString(want.visits[v].message));
       }
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // empty.txt alone
@@ -210,6 +239,137 @@ TEST_F(Visits, CancelledSeriesAndTheListFile) {
   dialog.answers = {dir.file("list/visits.txt")};
   w->openList();
   EXPECT_EQ(w->visits(), kExamples);
+}
+
+// A series of the first two examples, one scan that cannot be read (a long name: a long message) and one of five
+// readings, which fails every comparison: 1-2 runs, the other five pairs fail.
+struct Faulty : Visits {
+  QStringList paths{kExamples[0], QString::fromStdString(dir.file(std::string(120, 'x') + ".txt")),
+                    QString::fromStdString(dir.write("five.txt", scanOf(5,
+                                                                        [](int) {
+                                                                          return std::pair{30.5, 30.0};
+                                                                        }))),
+                    kExamples[1]};
+  // Runs `act`, closing each modal box that comes up meanwhile; how many did.
+  static int modals(const std::function<void()>& act) {
+    int n = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      if (QWidget* up = QApplication::activeModalWidget()) ++n, up->close();
+    });
+    closer.start(0);
+    act();
+    QCoreApplication::processEvents();
+    return n;
+  }
+};
+
+// Every readable visit's figures stay in view at 900 pixels, the unreadable one's message in the Status column.
+TEST_F(Faulty, OneBadScanLeavesEveryFigureInView) {
+  w->resize(900, 650);
+  show(paths);
+  QApplication::processEvents();
+  const QTableView* list = w->visitsView();
+  for (int c = qt::VisitsModel::Points; c <= qt::VisitsModel::ReachT2; ++c)
+    EXPECT_LE(list->columnViewportPosition(c) + list->columnWidth(c), list->viewport()->width()) << c;
+  EXPECT_EQ(list->model()->index(1, qt::VisitsModel::Points).data().toString(), "");
+  EXPECT_EQ(list->model()->index(0, qt::VisitsModel::Points).data().toString(), "500");
+  EXPECT_EQ(list->model()->index(1, qt::VisitsModel::Status).data(Qt::ToolTipRole).toString().toStdString(),
+            w->shownSeries()->visits[1].message);
+}
+
+// Opening a failed pair, unreadable or too short, leaves the calculator as it was and says why once.
+TEST_F(Faulty, AFailedPairOpensNothingAndSaysWhyOnce) {
+  show(paths);
+  const std::string before[] = {program.form.Filename[1].Text, program.form.Filename[2].Text};
+  for (const auto& [i, j] : {std::pair{0, 1}, {2, 3}}) {
+    messages.shown.clear();
+    EXPECT_EQ(modals([&] { w->openPair(i, j); }), 0);
+    ASSERT_EQ(messages.shown.size(), 1u) << i << j;
+    const std::string why =
+        visits::cellOf(w->shownSeries()->pair(i, j), visits::Measure::Correlation, visits::Channel::Left).text;
+    EXPECT_EQ(messages.shown.front().text, app::messages::pairFailed(i + 1, j + 1, why));
+    EXPECT_EQ(program.form.Filename[1].Text, before[0]);
+    EXPECT_EQ(program.form.Filename[2].Text, before[1]);
+  }
+}
+
+// The status line counts every failed pair, not only those of the unreadable visit, and the report says where
+// each message stands instead of sending the reader to a table it does not hold.
+TEST_F(Faulty, EveryFailedPairIsCountedAndItsMessagePlaced) {
+  show(paths);
+  EXPECT_NE(w->message().toStdString().find("5 of 6 pairs failed"), std::string::npos) << w->message().toStdString();
+  EXPECT_NE(w->message().toStdString().find("1 visit could not be read"), std::string::npos);
+  dialog.answers = {dir.file("r.pdf")};
+  w->saveReport();
+  ASSERT_EQ(std::system(("pdftotext '" + dir.file("r.pdf") + "' '" + dir.file("r.txt") + "'").c_str()), 0);
+  const std::string text = readAll(dir.file("r.txt"));
+  EXPECT_NE(text.find("5 of 6 pairs failed"), std::string::npos);
+  EXPECT_NE(text.find("Pairs 1-3, 3-4: Calculation Error"), std::string::npos) << text;
+  EXPECT_EQ(text.find("pair table"), std::string::npos);
+  EXPECT_EQ(text.find("Pairs 1-2"), std::string::npos);  // the unreadable visit's pairs: its message is in the list
+}
+
+// One value takes one colour whatever else the series holds: correlation 0.998 in a series where it is the
+// largest value and in one where it is the only one.
+TEST_F(Visits, SameValueSameColourInEverySeries) {
+  std::vector<QRgb> seen;
+  for (const QStringList& list : {kExamples, kExamples.mid(0, 2)}) {
+    show(list);
+    QApplication::processEvents();
+    const QRect cell = w->matrixView()->visualRect(w->matrixView()->model()->index(0, 1));
+    seen.push_back(w->matrixView()->viewport()->grab().toImage().pixel(cell.topLeft() + QPoint(5, 5)) & 0xFFFFFF);
+  }
+  EXPECT_EQ(seen[0], seen[1]);
+  const double r =
+      visits::cellOf(computed(kExamples).pair(0, 1), visits::Measure::Correlation, visits::Channel::Left).value;
+  EXPECT_EQ(seen[0], visits::scaleColour(visits::scaleOf(visits::Measure::Correlation), r));
+}
+
+// The keyboard: Move Down moves the selected visits together, Delete removes them, Return opens a pair.
+TEST_F(Visits, SelectedVisitsMoveTogetherAndDeleteRemovesThemAndReturnOpensAPair) {
+  show(kExamples);
+  QTableView* list = w->visitsView();
+  list->setFocus();
+  for (const int r : {0, 1})
+    list->selectionModel()->select(list->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  w->findChild<QPushButton*>("down")->click();
+  EXPECT_EQ(w->visits(), (QStringList{kExamples[2], kExamples[0], kExamples[1], kExamples[3]}));
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(w->visits().join(" ").toStdString(), (QStringList{kExamples[2], kExamples[3]}).join(" ").toStdString());
+  // Return on the current cell opens its pair.
+  waitFor([&] { w->setVisits(kExamples.mid(0, 2)); });
+  w->matrixView()->setCurrentIndex(w->matrixView()->model()->index(0, 1));
+  QTest::keyClick(w->matrixView(), Qt::Key_Return);
+  EXPECT_EQ(program.form.Filename[2].Text, kExamples[1].toStdString());
+}
+
+// Steps that cannot hold are refused with a message, nothing computed, as varnel-batch refuses them.
+TEST_F(Visits, StepsThatCannotHoldAreRefused) {
+  show(kExamples.mid(0, 2));
+  auto* threshold = w->findChild<QLineEdit*>("threshold");
+  auto* t1 = w->findChild<QDoubleSpinBox*>("t1");
+  auto* lower = w->findChild<QSpinBox*>("lower");
+  auto* upper = w->findChild<QSpinBox*>("upper");
+  struct Row {
+    std::function<void()> change, undo;
+    std::string message;
+  };
+  const Row rows[] = {
+      {[&] { threshold->setText("abc"), threshold->textEdited("abc"); },
+       [&] { threshold->setText("1"), threshold->textEdited("1"); },
+       app::messages::notANumber("slope threshold", "abc")},
+      {[&] { t1->setValue(0.8); }, [&] { t1->setValue(0.3); }, app::messages::thresholdsOutOfOrder(0.8, 0.6)},
+      {[&] { upper->setValue(100), lower->setValue(200); }, [&] { lower->setValue(0), upper->setValue(500); },
+       app::messages::cutoffsOutOfOrder(200, 100)},
+  };
+  for (const Row& r : rows) {
+    waitFor(r.change);
+    EXPECT_EQ(w->message().toStdString(), r.message);
+    EXPECT_FALSE(w->shownSeries());
+    waitFor(r.undo);
+    EXPECT_TRUE(w->shownSeries()) << w->message().toStdString();
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // after the last, while Qt's globals still live (a static would not be).
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,7 @@ class Application : public ::testing::Environment {
   // `setUp` runs once the application stands (the program's own set-up).
   explicit Application(const char* name, void (*setUp)() = nullptr) : name_(name), setUp_(setUp) {}
   void SetUp() override {
+    QStandardPaths::setTestModeEnabled(true);  // settings remembered in a test's own place, not the user's
     app_ = std::make_unique<App>(argc_, argv_);
     if (setUp_) setUp_();
   }

@@ -86,6 +86,24 @@ TEST(Measures, ScaleColours) {
                                                     {1, 0xFDE725},  {0.75, 0xAED844}, {-7, 0x440154}, {7, 0xFDE725}};
   for (const auto& [value, rgb] : cases) EXPECT_EQ(visits::scaleColour(scale, value), rgb) << value;
   EXPECT_EQ(visits::scaleColour({0.3, 0.3, false}, 0.3), 0x21918Cu);  // one value: the middle
+  // Each measure's own fixed scale: its middle value takes the middle colour, a difference of 0 is white.
+  const std::pair<Measure, double> middles[] = {
+      {Measure::Correlation, 0.0}, {Measure::TRatio, 0.5}, {Measure::AreaRatio, 0.5}, {Measure::AgreementWidth, 2.0}};
+  for (const auto& [m, v] : middles) EXPECT_EQ(visits::scaleColour(visits::scaleOf(m), v), 0x21918Cu) << v;
+  EXPECT_EQ(visits::scaleColour(visits::scaleOf(Measure::MeanDifference), 0.0), 0xF7F7F7u);
+  EXPECT_EQ(visits::scaleColour(visits::scaleOf(Measure::MeanDifference), -2.5), 0x2166ACu);  // past the cool end
+  EXPECT_EQ(visits::scaleColour(visits::scaleOf(Measure::MeanDifference), 1.0), 0xEF8A62u);
+}
+
+// Values as the cells show them: three decimals, two for temperatures, never "-0.00".
+TEST(Measures, RoundedTexts) {
+  const std::tuple<double, int, std::string> cases[] = {{0.998100542255158, 3, "0.998"},
+                                                        {-0.30622754491018, 2, "-0.31"},
+                                                        {-0.001, 2, "0.00"},
+                                                        {0.125, 2, "0.12"},
+                                                        {1.5, 0, "2"},
+                                                        {-0.0004, 3, "0.000"}};
+  for (const auto& [v, decimals, text] : cases) EXPECT_EQ(visits::rounded(v, decimals), text) << v;
 }
 
 // Four visits, the second failed: every line has a gap there, and the
@@ -106,12 +124,13 @@ TEST(Measures, TrendLinesGapsAndAxes) {
   EXPECT_EQ(axis(t.visits), std::tuple(1.0, 4.0, 1.0, 0, 4u));
 
   // One value, 0.98, is widened by a tenth of itself: 0.882..1.078 in
-  // twentieths is 0.85..1.1. No count past 1: the count axis runs to 1.
-  const visits::Trend flat = visits::trendOf(seriesOf({{{0, 0}}, {{1, 0}}}, {{{0, 1}, {"0.98", "", ""}}}),
+  // twentieths is 0.85..1.1. Counts up to 7: a quarter is 1.75, in twos 0..8.
+  const visits::Trend flat = visits::trendOf(seriesOf({{{7, 0}}, {{1, 0}}}, {{{0, 1}, {"0.98", "", ""}}}),
                                              Measure::Correlation, Channel::Left);
   EXPECT_DOUBLE_EQ(flat.values.lo, 0.85);
   EXPECT_DOUBLE_EQ(flat.values.hi, 1.1);
-  EXPECT_EQ(std::tie(flat.values.decimals, flat.counts.hi), std::tuple(2, 1.0));
+  EXPECT_EQ(flat.values.decimals, 2);
+  EXPECT_EQ(axis(flat.counts), std::tuple(0.0, 8.0, 2.0, 0, 5u));
   EXPECT_EQ(axis(flat.visits), std::tuple(1.0, 2.0, 1.0, 0, 2u));
 }
 

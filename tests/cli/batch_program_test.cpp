@@ -139,8 +139,10 @@ TEST(BatchProgram, RefusalsAndExitStatuses) {
     const auto [status, out, err] = batch(c.args);
     EXPECT_EQ(status, c.status) << c.args << "\n" << err;
     EXPECT_EQ(out.empty(), !c.prints) << c.args << "\n" << out;
-    if (c.error.empty()) EXPECT_EQ(err, "") << c.args;
-    else EXPECT_NE(err.find(c.error), std::string::npos) << c.args << " -> " << err;
+    if (c.error.empty())
+      EXPECT_EQ(err, "") << c.args;
+    else
+      EXPECT_NE(err.find(c.error), std::string::npos) << c.args << " -> " << err;
     EXPECT_EQ(std::distance(fs::directory_iterator(d.path()), {}), 5) << "a file was written for " << c.args;
   }
   EXPECT_EQ(readAll(kept) + readAll(bad), "keep me35.1,35.0\r\n35.2,abc\r\n");

@@ -126,8 +126,9 @@ TEST(Series, TablesOfASeriesBuiltByHand) {
                                       "2,3,/p/b.txt,/p/c.txt,ok," +
                                       nines + ",9,0.7,9,9,9,9,9,0.6,9,0.5,n/a,n/a\n");
   // Visit 3: r and t % against visit 2 (pair 2,3), then against visit 1 (pair 1,3).
-  std::istringstream printed(series::printedTable(s, series::Channel::Delta));
+  std::istringstream printed(series::printedTable(s, series::Channel::Delta, "Cut-offs 0 to 500."));
   const std::vector<std::vector<std::string>> rows = {
+      {"Cut-offs", "0", "to", "500."},
       {"visit",    "points", "mean", "delta",    "largest", "delta", "at", "reach", "t1", "reach", "t2", "r",
        "previous", "t",      "%",    "previous", "r",       "visit", "1",  "t",     "%",  "visit", "1"},
       {"1", "500", "0.25", "0.5", "7", "1", "0"},

@@ -441,6 +441,7 @@ struct Store::Impl {
     if (!url.host().isEmpty()) db.setHostName(url.host());
     if (url.port() > 0) db.setPort(url.port());
     if (!url.userName().isEmpty()) db.setUserName(url.userName());
+    if (!options.password.isEmpty()) db.setPassword(options.password);
     display = (url.userName().isEmpty() ? QString() : url.userName() + QLatin1Char('@')) + url.host() +
               (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString()) + QLatin1Char('/') + name;
     if (!db.open())
@@ -599,6 +600,17 @@ Result<std::unique_ptr<Store>> Store::open(const QString& database, const OpenOp
 Engine Store::engine() const { return d_->engine; }
 QString Store::displayName() const { return d_->display; }
 int Store::schemaVersion() const { return d_->version; }
+
+bool Store::watchVisits(std::function<void()> changed) {
+  QSqlDriver* driver = d_->db.driver();
+  if (d_->engine != Engine::PostgreSQL || !driver || !driver->subscribeToNotification(QStringLiteral("varnel_visits")))
+    return false;
+  QObject::connect(driver, &QSqlDriver::notification, driver,
+                   [changed = std::move(changed)](const QString& name) {
+                     if (name == QLatin1String("varnel_visits")) changed();
+                   });
+  return true;
+}
 
 // ---- patients
 
@@ -820,6 +832,8 @@ Result<qint64> Store::Impl::insertVisit(const Patient& p, const VisitDetails& de
   if (!st.ok()) return {0, st};
   st = log(QStringLiteral("import"), p.fields.record,
            QStringLiteral("visit %1, scan %2 (%3 readings, SHA-256 %4)").arg(visitText(details), name).arg(readings).arg(sha));
+  // Other workstations listening refresh their lists once this commits.
+  if (st.ok() && engine == Engine::PostgreSQL) st = run(QStringLiteral("NOTIFY varnel_visits"));
   return {id, st};
 }
 

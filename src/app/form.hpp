@@ -129,6 +129,10 @@ class Form {
   ScrollBar* scrollBar(std::string_view name);
   // Whole number held by a point-count box.
   int pointCount(int file) const;
+  // The channel on show (0 Delta-T, 1 Left, 2 Right) and the cut-offs' points.
+  int channelOnShow() const { return LineSel; }
+  int lowerCutoff() const { return VScroll1.Value(); }
+  int upperCutoff() const { return VScroll2.Value(); }
 
  private:
   std::string GetFileName(const std::string& defaultName, DialogKind kind);

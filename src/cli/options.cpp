@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
 #include "model/decimal.hpp"
@@ -29,6 +30,7 @@ constexpr Range bar(const app::BarRange& b) { return {b.min, b.max, b.start}; }
 struct Value {
   std::string text;
   int number = 0;
+  double decimal = 0.0;
   PairOutputs outputs;
 };
 
@@ -105,9 +107,9 @@ constexpr Option kOptions[] = {
      Scope::Visits,
      "With --visits: write one row per pair: visit1, visit2, scan1, scan2, status, message, the fifteen results "
      "(named as in the summary CSV), mean difference, lower limit, upper limit."},
-    {"t1", "X", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.t1 = v.text; }, Scope::Visits,
+    {"t1", "X", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.thresholds.t1 = v.decimal; }, Scope::Visits,
      "With --visits: the first asymmetry threshold in °C (default 0.3)."},
-    {"t2", "X", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.t2 = v.text; }, Scope::Visits,
+    {"t2", "X", Kind::Decimal, kNoRange, [](Options& o, const Value& v) { o.thresholds.t2 = v.decimal; }, Scope::Visits,
      "With --visits: the second asymmetry threshold in °C (default 0.6)."},
     {"summary", "PATH", Kind::Path, kNoRange, [](Options& o, const Value& v) { o.summary = v.text; }, Scope::Any,
      "Write the summary CSV (see below) to PATH: one row for one comparison, which writes none without it; with "
@@ -178,7 +180,8 @@ std::string check(const Option& opt, Value& v) {
       return "\"" + text + "\" is not one of left, delta, right";
     case Kind::Decimal:
       // Exactly the decimals a scan or a box of the window takes.
-      return model::readDecimal(text) ? "" : "\"" + text + "\" is not a number";
+      v.decimal = model::readDecimal(text).value_or(NAN);
+      return std::isnan(v.decimal) ? "\"" + text + "\" is not a number" : "";
     case Kind::Outputs:
       return readOutputs(text, v.outputs);
     case Kind::Path:

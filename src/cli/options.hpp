@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "batch/comparison.hpp"
+#include "series/series.hpp"
 
 namespace varnel::cli {
 
@@ -28,14 +29,14 @@ struct Options {
   int jobs = 0;         // comparisons run at once with --pairs; 0: as many as the machine has cores
   // A series of visits: the scans in visit order, from the command line or
   // from a list; the tables written (empty: not written); the asymmetry
-  // thresholds as typed (none: the defaults).
+  // thresholds.
   bool visits = false;
   std::vector<std::string> visitFiles;
   std::string visitList, visitTable, pairTable;
   // Or the visits of one patient from the records (empty: none), and the
   // database (empty: the default one).
   std::string patient, database;
-  std::optional<std::string> t1, t2;
+  series::Thresholds thresholds;
   bool help = false;
 };
 

@@ -17,7 +17,6 @@
 #include "batch/pairs_list.hpp"
 #include "batch/summary.hpp"
 #include "cli/options.hpp"
-#include "model/decimal.hpp"
 #include "output/save_file.hpp"
 #include "records/archive.hpp"
 #include "series/series.hpp"
@@ -184,9 +183,6 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
     return 1;
   }
 
-  series::Thresholds t;
-  if (o.t1) t.t1 = *model::readDecimal(*o.t1);
-  if (o.t2) t.t2 = *model::readDecimal(*o.t2);
   series::Series s;
   std::string patient;
   if (!o.patient.empty()) {
@@ -208,7 +204,7 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
     series::Run run;
     run.jobs = o.jobs;
     run.progress = [&progress](std::size_t done, std::size_t) { progress.update(done); };
-    records::Result<series::Series> read = records::patientSeries(*store.value, p.value.fields.record, o.steps, t, run);
+    records::Result<series::Series> read = records::patientSeries(*store.value, p.value.fields.record, o.steps, o.thresholds, run);
     if (!read.ok()) {
       printError(err, "", read.status.message.toStdString());
       return 1;
@@ -219,7 +215,7 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
     series::Run run;
     run.jobs = o.jobs;
     run.progress = [&progress](std::size_t done, std::size_t) { progress.update(done); };
-    s = series::compute(paths, o.steps, t, run);
+    s = series::compute(paths, o.steps, o.thresholds, run);
   }
   bool allOk = true;
   for (std::size_t i = 0; i < s.visits.size(); ++i)
@@ -237,12 +233,12 @@ int runVisits(const Options& o, std::ostream& out, std::ostream& err) {
       printMessages(err, "visits " + std::to_string(p.earlier + 1) + "," + std::to_string(p.later + 1) + ": ",
                     p.outcome);
   }
-  out << series::printedTable(s, o.steps.channel.value_or(model::kLeft));
+  const auto channel = static_cast<series::Channel>(o.steps.channel.value_or(model::kLeft));
+  out << series::printedTable(s, channel);
   if (!o.visitTable.empty() && !save("visit table", o.visitTable, series::visitTable(s), err)) return 1;
   if (!o.pairTable.empty() && !save("pair table", o.pairTable, series::pairTable(s), err)) return 1;
   if (!o.single.report.empty()) {
-    visits::VisitsSettings settings{o.steps, t, visits::VisitsSettings().measure,
-                                    o.steps.channel.value_or(model::kLeft), patient};
+    const visits::VisitsSettings settings{o.steps, o.thresholds, visits::VisitsSettings().measure, channel, patient};
     const output::Saved saved = visits::saveVisitsReportPdf(s, settings, o.single.report);
     if (!saved.ok()) {
       printError(err, "", app::messages::cannotWrite("report", o.single.report, saved.reason));

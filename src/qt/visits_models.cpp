@@ -54,7 +54,7 @@ QVariant VisitsModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::ForegroundRole && v && !v->ok() && column >= Points) return QColor(0xA0, 0x00, 0x18);
   if (role == Qt::TextAlignmentRole)
     return QVariant::fromValue(column == Scan || (v && !v->ok()) ? Qt::AlignLeft | Qt::AlignVCenter
-                                                                  : Qt::AlignRight | Qt::AlignVCenter);
+                                                                 : Qt::AlignRight | Qt::AlignVCenter);
   if (role != Qt::DisplayRole) return {};
   if (column == Number) return row + 1;
   if (column == Scan) return QFileInfo(paths_[row]).fileName();
@@ -72,7 +72,7 @@ QVariant VisitsModel::headerData(int section, Qt::Orientation orientation, int r
   return section >= 0 && section < Columns ? QString::fromUtf8(names[section]) : QVariant();
 }
 
-void MatrixModel::show(std::shared_ptr<const series::Series> s, int measure, int channel) {
+void MatrixModel::show(std::shared_ptr<const series::Series> s, visits::Measure measure, visits::Channel channel) {
   beginResetModel();
   series_ = std::move(s);
   measure_ = measure, channel_ = channel;
@@ -97,11 +97,14 @@ QVariant MatrixModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole) return qs(c.text);
   if (role == Qt::ToolTipRole) {
     const auto name = [&](int v) {
-      return QStringLiteral("visit %1 (%2)").arg(v + 1).arg(qs(visits::fileName(series_->visits[static_cast<std::size_t>(v)].path)));
+      return QStringLiteral("visit %1 (%2)")
+          .arg(v + 1)
+          .arg(qs(visits::fileName(series_->visits[static_cast<std::size_t>(v)].path)));
     };
     return QStringLiteral("%1 against %2\n%3: %4")
         .arg(name(index.column()), name(index.row()),
-             QString::fromUtf8(c.kind == visits::CellKind::Failed ? "Failed" : visits::measureName(measure_)), qs(c.text));
+             QString::fromUtf8(c.kind == visits::CellKind::Failed ? "Failed" : visits::measureName(measure_)),
+             qs(c.text));
   }
   return {};
 }

@@ -48,7 +48,7 @@ class MatrixModel : public QAbstractTableModel {
 
  public:
   using QAbstractTableModel::QAbstractTableModel;
-  void show(std::shared_ptr<const series::Series> s, int measure, int channel);
+  void show(std::shared_ptr<const series::Series> s, visits::Measure measure, visits::Channel channel);
   visits::Cell cell(int earlier, int later) const;
   const visits::Scale& scale() const { return scale_; }
 
@@ -60,7 +60,8 @@ class MatrixModel : public QAbstractTableModel {
 
  private:
   std::shared_ptr<const series::Series> series_;
-  int measure_ = 0, channel_ = 0;
+  visits::Measure measure_ = visits::Measure::Correlation;
+  visits::Channel channel_ = visits::Channel::Left;
   visits::Scale scale_;
 };
 

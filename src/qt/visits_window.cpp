@@ -1,12 +1,10 @@
 #include "qt/visits_window.hpp"
 
-#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QFile>
@@ -22,26 +20,24 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QPromise>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QSpinBox>
 #include <QTableView>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
+#include <QtConcurrent>
 #include <algorithm>
 
 #include "app/form.hpp"
 #include "app/messages.hpp"
-#include "qt/main_window.hpp"
-#include "qt/visits_models.hpp"
 #include "app/report_content.hpp"
 #include "app/stand_in_dialogs.hpp"
-#include "output/report.hpp"
 #include "output/save_file.hpp"
-#include "picture/report_pages.hpp"
+#include "qt/main_window.hpp"
+#include "qt/visits_models.hpp"
 
 namespace varnel::qt {
 
@@ -80,20 +76,19 @@ QPushButton* button(QWidget* owner, const QString& text, const char* name, Slot 
   return b;
 }
 
+// The widgets side by side, from the left.
+QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
+  auto* layout = new QHBoxLayout;
+  for (QWidget* w : widgets) layout->addWidget(w);
+  layout->addStretch();
+  return layout;
+}
+
 constexpr const char* kListFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 constexpr const char* kCsvFilter = "CSV Files (*.csv)|*.csv";
 constexpr const char* kPdfFilter = "PDF Files (*.pdf)|*.pdf";
 
 }  // namespace
-
-// One computation: what it works on, how far it got, and its series.
-struct VisitsWindow::Job {
-  std::vector<std::string> paths;
-  visits::VisitsSettings settings;
-  std::atomic<bool> cancel{false};
-  std::atomic<std::size_t> done{0}, total{0};
-  std::shared_ptr<series::Series> result;
-};
 
 VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -101,8 +96,7 @@ VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
       visitsModel_(new VisitsModel(this)),
       matrixModel_(new MatrixModel(this)),
       changed_(new QTimer(this)),
-      slow_(new QTimer(this)),
-      poll_(new QTimer(this)) {
+      slow_(new QTimer(this)) {
   setWindowTitle(QStringLiteral("Visits"));
   setObjectName(QStringLiteral("visits"));
   auto* left = new QVBoxLayout;
@@ -121,27 +115,18 @@ VisitsWindow::VisitsWindow(MainWindow* main, QWidget* parent)
   connect(changed_, &QTimer::timeout, this, &VisitsWindow::start);
   slow_->setSingleShot(true);
   slow_->setInterval(100);
-  connect(slow_, &QTimer::timeout, this, [this] {
-    progress_->show();
-    cancel_->show();
-    poll_->start();
-  });
-  // A few times a second: each step repaints the bar, and the pairs want
-  // every core.
-  poll_->setInterval(250);
-  connect(poll_, &QTimer::timeout, this, [this] {
-    if (!job_) return;
-    progress_->setMaximum(static_cast<int>(std::max<std::size_t>(job_->total, 1)));
-    progress_->setValue(static_cast<int>(job_->done));
-  });
+  connect(slow_, &QTimer::timeout, this, [this] { progress_->show(), cancel_->show(); });
+  connect(&watcher_, &QFutureWatcherBase::progressRangeChanged, progress_, &QProgressBar::setRange);
+  connect(&watcher_, &QFutureWatcherBase::progressValueChanged, progress_, &QProgressBar::setValue);
+  connect(&watcher_, &QFutureWatcherBase::finished, this, &VisitsWindow::finished);
   showMessage(qs(app::messages::visitsTooFew(0, 0)), false);
   updateButtons();
 }
 
 VisitsWindow::~VisitsWindow() {
-  if (!thread_) return;
-  job_->cancel = true;
-  thread_->wait();
+  watcher_.disconnect(this);
+  watcher_.cancel();
+  watcher_.waitForFinished();
 }
 
 QWidget* VisitsWindow::buildVisits() {
@@ -188,25 +173,19 @@ QWidget* VisitsWindow::buildSteps() {
   upper_ = new QSpinBox;
   upper_->setRange(app::kUpperCutoffBar.min, app::kUpperCutoffBar.max);
   upper_->setValue(fresh.VScroll2.Value());
-  auto* cutoffs = new QHBoxLayout;
-  cutoffs->addWidget(lower_);
-  cutoffs->addWidget(new QLabel(QStringLiteral("to")));
-  cutoffs->addWidget(upper_);
-  cutoffs->addStretch();
+  QHBoxLayout* cutoffs = row({lower_, new QLabel(QStringLiteral("to")), upper_});
   form->addRow(QStringLiteral("&Cut-offs:"), cutoffs);
   qobject_cast<QLabel*>(form->labelForField(cutoffs))->setBuddy(lower_);
 
-  auto* smooth = new QHBoxLayout;
   for (int ch = 0; ch < model::kChannels; ++ch) {
-    smooth_[ch] = new QCheckBox(QString::fromUtf8(visits::channelName(ch)));
-    smooth->addWidget(smooth_[ch]);
+    smooth_[ch] = new QCheckBox(QString::fromUtf8(visits::channelName(static_cast<visits::Channel>(ch))));
     connect(smooth_[ch], &QCheckBox::toggled, this, &VisitsWindow::schedule);
   }
-  smooth->addStretch();
-  form->addRow(QStringLiteral("Smoothed:"), smooth);
+  form->addRow(QStringLiteral("Smoothed:"), row({smooth_[0], smooth_[1], smooth_[2]}));
 
   channel_ = new QComboBox;
-  for (int ch = 0; ch < model::kChannels; ++ch) channel_->addItem(QString::fromUtf8(visits::channelName(ch)));
+  for (int ch = 0; ch < model::kChannels; ++ch)
+    channel_->addItem(QString::fromUtf8(visits::channelName(static_cast<visits::Channel>(ch))));
   channel_->setCurrentIndex(model::kLeft);  // as the window shows two scans just loaded
   form->addRow(QStringLiteral("C&hannel on show:"), channel_);
 
@@ -227,12 +206,7 @@ QWidget* VisitsWindow::buildSteps() {
   const series::Thresholds defaults;
   t1_ = degrees(defaults.t1);
   t2_ = degrees(defaults.t2);
-  auto* thresholds = new QHBoxLayout;
-  thresholds->addWidget(new QLabel(QStringLiteral("t1")));
-  thresholds->addWidget(t1_);
-  thresholds->addWidget(new QLabel(QStringLiteral("t2")));
-  thresholds->addWidget(t2_);
-  thresholds->addStretch();
+  QHBoxLayout* thresholds = row({new QLabel(QStringLiteral("t1")), t1_, new QLabel(QStringLiteral("t2")), t2_});
   form->addRow(QStringLiteral("As&ymmetry |Delta-T| ≥"), thresholds);
   qobject_cast<QLabel*>(form->labelForField(thresholds))->setBuddy(t1_);
 
@@ -247,21 +221,22 @@ QWidget* VisitsWindow::buildMatrix() {
   auto* box = new QGroupBox(QStringLiteral("Every pair: row the earlier visit, column the later"));
   measure_ = new QComboBox;
   measure_->setObjectName(QStringLiteral("measure"));
-  for (int m = 0; m < visits::kMeasures; ++m) measure_->addItem(QString::fromUtf8(visits::measureName(m)));
-  measure_->setCurrentIndex(visits::VisitsSettings{}.measure);
+  for (int m = 0; m < visits::kMeasures; ++m)
+    measure_->addItem(QString::fromUtf8(visits::measureName(static_cast<visits::Measure>(m))));
+  measure_->setCurrentIndex(static_cast<int>(visits::VisitsSettings{}.measure));
   matrixChannel_ = new QComboBox;
   matrixChannel_->setObjectName(QStringLiteral("matrixChannel"));
-  for (int ch = 0; ch < model::kChannels; ++ch) matrixChannel_->addItem(QString::fromUtf8(visits::channelName(ch)));
-  matrixChannel_->setCurrentIndex(visits::VisitsSettings{}.channel);
+  for (int ch = 0; ch < model::kChannels; ++ch)
+    matrixChannel_->addItem(QString::fromUtf8(visits::channelName(static_cast<visits::Channel>(ch))));
+  matrixChannel_->setCurrentIndex(static_cast<int>(visits::VisitsSettings{}.channel));
   auto* choice = new QHBoxLayout;
-  auto* measureLabel = new QLabel(QStringLiteral("&Measure:"));
-  measureLabel->setBuddy(measure_);
-  auto* channelLabel = new QLabel(QStringLiteral("Cha&nnel:"));
-  channelLabel->setBuddy(matrixChannel_);
-  choice->addWidget(measureLabel);
-  choice->addWidget(measure_, 1);
-  choice->addWidget(channelLabel);
-  choice->addWidget(matrixChannel_);
+  for (const auto& [text, box] :
+       {std::pair{QStringLiteral("&Measure:"), measure_}, {QStringLiteral("Cha&nnel:"), matrixChannel_}}) {
+    auto* label = new QLabel(text);
+    label->setBuddy(box);
+    choice->addWidget(label);
+    choice->addWidget(box, box == measure_);
+  }
   // Only the picture changes: the series stands.
   connect(measure_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
   connect(matrixChannel_, &QComboBox::currentIndexChanged, this, &VisitsWindow::showSeries);
@@ -309,6 +284,8 @@ QWidget* VisitsWindow::buildFooter() {
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   progress_ = new QProgressBar;
   progress_->setFormat(QStringLiteral("%v of %m pairs"));
+  // Room for the longest text the bar can show, however narrow the window.
+  progress_->setMinimumWidth(progress_->fontMetrics().horizontalAdvance(QStringLiteral("00000 of 00000 pairs")) + 40);
   progress_->hide();
   cancel_ = new QPushButton(QStringLiteral("Cancel"));
   cancel_->setObjectName(QStringLiteral("cancel"));
@@ -351,8 +328,8 @@ visits::VisitsSettings VisitsWindow::settings() const {
   s.steps.channel = channel_->currentIndex();
   s.steps.threshold = threshold_->text().toStdString();
   s.thresholds = {t1_->value(), t2_->value()};
-  s.measure = measure_->currentIndex();
-  s.channel = matrixChannel_->currentIndex();
+  s.measure = static_cast<visits::Measure>(measure_->currentIndex());
+  s.channel = static_cast<visits::Channel>(matrixChannel_->currentIndex());
   return s;
 }
 
@@ -395,7 +372,8 @@ bool VisitsWindow::eventFilter(QObject* watched, QEvent* event) {
   drop->accept();
   if (type == QEvent::Drop) {
     sortNaturally(files);
-    QMetaObject::invokeMethod(this, [this, files] { addVisits(files); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, files] { addVisits(files); }, Qt::QueuedConnection);
   }
   return true;
 }
@@ -434,8 +412,8 @@ void VisitsWindow::updateButtons() {
 void VisitsWindow::schedule() { changed_->start(); }
 
 void VisitsWindow::start() {
-  if (thread_) {  // the one running is out of date: stop it, then start again
-    job_->cancel = true;
+  if (watcher_.isRunning()) {  // the one running is out of date: stop it, then start again
+    watcher_.cancel();
     again_ = true;
     return;
   }
@@ -448,61 +426,60 @@ void VisitsWindow::start() {
     emit seriesShown();
     return;
   }
-  job_ = std::make_shared<Job>();
-  for (const QString& p : paths) job_->paths.push_back(p.toStdString());
-  job_->settings = settings();
-  const std::shared_ptr<Job> job = job_;
-  thread_ = QThread::create([job] {
-    series::Run run;
-    run.cancel = &job->cancel;
-    run.progress = [job](std::size_t done, std::size_t total) { job->done = done, job->total = total; };
-    job->result = std::make_shared<series::Series>(
-        series::compute(job->paths, job->settings.steps, job->settings.thresholds, run));
-  });
-  connect(thread_, &QThread::finished, this, &VisitsWindow::finished);
-  showMessage(QStringLiteral("Computing %1 pairs…").arg(paths.size() * (paths.size() - 1) / 2), false);
+  std::vector<std::string> files;
+  for (const QString& p : paths) files.push_back(p.toStdString());
+  computing_ = settings();
+  const std::size_t pairs = files.size() * (files.size() - 1) / 2;
+  watcher_.setFuture(
+      QtConcurrent::run([files, pairs, s = computing_](QPromise<std::shared_ptr<const series::Series>>& promise) {
+        promise.setProgressRange(0, static_cast<int>(pairs));
+        series::Run run;
+        run.cancelled = [&promise] { return promise.isCanceled(); };
+        run.progress = [&promise](std::size_t done, std::size_t) { promise.setProgressValue(static_cast<int>(done)); };
+        promise.addResult(std::make_shared<const series::Series>(series::compute(files, s.steps, s.thresholds, run)));
+      }));
+  showMessage(QStringLiteral("Computing %1 pairs…").arg(pairs), false);
   progress_->setValue(0);
   slow_->start();
-  thread_->start();
   showSeries();
 }
 
 void VisitsWindow::finished() {
-  thread_->deleteLater();
-  thread_ = nullptr;
   slow_->stop();
-  poll_->stop();
   progress_->hide();
   cancel_->hide();
-  const std::shared_ptr<Job> job = std::exchange(job_, nullptr);
   if (std::exchange(again_, false)) {
     start();
     return;
   }
-  if (job->cancel) {
+  const auto result = watcher_.isCanceled() ? nullptr : watcher_.result();
+  if (!result) {
     showSeries();
-    showMessage(qs(app::messages::visitsCancelled(job->done, job->total)), true);
-  } else if (job->result->loaded() < 2) {
-    visitsModel_->setSeries(job->result);  // the rows still show why each visit failed
+    showMessage(qs(app::messages::visitsCancelled(static_cast<std::size_t>(watcher_.progressValue()),
+                                                  static_cast<std::size_t>(watcher_.progressMaximum()))),
+                true);
+  } else if (result->loaded() < 2) {
+    visitsModel_->setSeries(result);  // the rows still show why each visit failed
     showSeries();
-    showMessage(qs(app::messages::visitsTooFew(static_cast<int>(job->paths.size()), job->result->loaded())), true);
+    showMessage(qs(app::messages::visitsTooFew(static_cast<int>(result->visits.size()), result->loaded())), true);
   } else {
-    series_ = job->result;
-    computed_ = job->settings;
+    series_ = result;
+    computed_ = computing_;
     visitsModel_->setSeries(series_);
     showSeries();
-    const int failed = static_cast<int>(job->paths.size()) - series_->loaded();
-    QString text = QStringLiteral("%1 visits, %2 pairs compared.").arg(series_->visits.size()).arg(series_->pairs.size());
-    if (failed > 0) text += QStringLiteral(" %1 could not be loaded: see the list; their pairs are crossed out.").arg(failed);
+    const int failed = static_cast<int>(series_->visits.size()) - series_->loaded();
+    QString text =
+        QStringLiteral("%1 visits, %2 pairs compared.").arg(series_->visits.size()).arg(series_->pairs.size());
+    if (failed > 0)
+      text += QStringLiteral(" %1 could not be loaded: see the list; their pairs are crossed out.").arg(failed);
     showMessage(text, failed > 0);
   }
   emit seriesShown();
 }
 
 void VisitsWindow::cancel() {
-  if (!thread_) return;
-  job_->cancel = true;
   again_ = false;
+  watcher_.cancel();
 }
 
 void VisitsWindow::showMessage(const QString& text, bool failure) {
@@ -512,9 +489,10 @@ void VisitsWindow::showMessage(const QString& text, bool failure) {
 
 void VisitsWindow::showSeries() {
   visitsView_->clearSpans();
-  for (const int row : visitsModel_->failedRows()) visitsView_->setSpan(row, VisitsModel::Points, 1, VisitsModel::Columns - VisitsModel::Points);
-  const int measure = measure_->currentIndex(), channel = matrixChannel_->currentIndex();
-  matrixModel_->show(series_, measure, channel);
+  for (const int row : visitsModel_->failedRows())
+    visitsView_->setSpan(row, VisitsModel::Points, 1, VisitsModel::Columns - VisitsModel::Points);
+  const visits::VisitsSettings shown = settings();
+  matrixModel_->show(series_, shown.measure, shown.channel);
   // Pairs stand above the diagonal: visit 1 is never the later, the last
   // visit never the earlier.
   const int n = matrixModel_->rowCount();
@@ -534,71 +512,49 @@ void VisitsWindow::showTrend() {
     chart->removeAxis(axis);
     delete axis;
   }
-  const int measure = measure_->currentIndex(), channel = matrixChannel_->currentIndex();
-  chart->setTitle(QStringLiteral("%1, %2").arg(QString::fromUtf8(visits::measureName(measure)),
-                                              QString::fromUtf8(visits::channelName(channel))));
+  const visits::VisitsSettings shown = settings();
+  chart->setTitle(QStringLiteral("%1, %2").arg(QString::fromUtf8(visits::measureName(shown.measure)),
+                                               QString::fromUtf8(visits::channelName(shown.channel))));
   if (!series_) return;
-  const std::vector<visits::TrendPoint> trend = visits::trendOf(*series_, measure, channel);
-  auto* xAxis = new QValueAxis;
-  xAxis->setTitleText(QStringLiteral("visit"));
-  xAxis->setLabelFormat(QStringLiteral("%d"));
-  xAxis->setRange(1, std::max<double>(2, static_cast<double>(trend.size())));
-  xAxis->setTickType(QValueAxis::TicksDynamic);
-  xAxis->setTickAnchor(1);
-  xAxis->setTickInterval(std::max(1.0, std::ceil(static_cast<double>(trend.size()) / 10.0)));
-  auto* yAxis = new QValueAxis;
-  yAxis->setTitleText(QString::fromUtf8(visits::measureName(measure)));
-  auto* counts = new QValueAxis;
-  counts->setTitleText(QStringLiteral("points"));
-  counts->setLabelFormat(QStringLiteral("%d"));
-  chart->addAxis(xAxis, Qt::AlignBottom);
-  chart->addAxis(yAxis, Qt::AlignLeft);
-  chart->addAxis(counts, Qt::AlignRight);
-
-  double lo = 0, hi = 0, most = 1;
-  bool any = false;
-  struct Line {
-    QString name;
-    std::uint32_t colour;
-    bool isCount;
-    std::function<std::optional<double>(const visits::TrendPoint&)> value;
+  const visits::Trend trend = visits::trendOf(*series_, shown.measure, shown.channel);
+  const auto axis = [chart](const visits::Axis& a, const QString& title, Qt::Alignment side) {
+    auto* v = new QValueAxis;
+    v->setTitleText(title);
+    v->setRange(a.lo, a.hi);
+    v->setTickType(QValueAxis::TicksDynamic);
+    v->setTickAnchor(a.lo);
+    v->setTickInterval(a.step);
+    v->setLabelFormat(QStringLiteral("%.%1f").arg(a.decimals));
+    chart->addAxis(v, side);
+    return v;
   };
-  const Line lines[] = {
-      {QStringLiteral("against the visit before"), visits::kPreviousColour, false, [](auto& t) { return t.previous; }},
-      {QStringLiteral("against visit 1"), visits::kBaselineColour, false, [](auto& t) { return t.baseline; }},
-      {QStringLiteral("points ≥ t1"), visits::kReachT1Colour, true,
-       [](auto& t) { return t.reachT1 ? std::optional<double>(*t.reachT1) : std::nullopt; }},
-      {QStringLiteral("points ≥ t2"), visits::kReachT2Colour, true,
-       [](auto& t) { return t.reachT2 ? std::optional<double>(*t.reachT2) : std::nullopt; }}};
-  for (const Line& l : lines) {
-    auto* line = new QLineSeries;
-    line->setName(l.name);
-    QPen pen(rgb(l.colour), l.isCount ? 1.5 : 2.0);
-    if (l.isCount) pen.setStyle(Qt::DashLine);
-    line->setPen(pen);
-    line->setPointsVisible(!l.isCount);
-    for (std::size_t v = 0; v < trend.size(); ++v) {
-      const std::optional<double> y = l.value(trend[v]);
-      if (!y) continue;
-      line->append(static_cast<double>(v + 1), *y);
-      if (l.isCount) {
-        most = std::max(most, *y);
-      } else {
-        lo = any ? std::min(lo, *y) : *y, hi = any ? std::max(hi, *y) : *y;
-        any = true;
-      }
+  QValueAxis* xAxis = axis(trend.visits, QStringLiteral("visit"), Qt::AlignBottom);
+  QValueAxis* yAxis = axis(trend.values, QString::fromUtf8(visits::measureName(shown.measure)), Qt::AlignLeft);
+  QValueAxis* counts = axis(trend.counts, QStringLiteral("points"), Qt::AlignRight);
+  for (const visits::TrendLine& l : trend.lines) {
+    QPen pen(rgb(l.colour), l.counts ? 1.5 : 2.0);
+    if (l.counts) pen.setStyle(Qt::DashLine);
+    bool named = false;
+    auto runs = l.runs();
+    if (runs.empty()) runs.emplace_back();  // still in the legend
+    for (const auto& run : runs) {          // a line of its own for each run: a gap at a visit without a value
+      auto* line = new QLineSeries;
+      line->setName(QString::fromUtf8(l.name));
+      line->setPen(pen);
+      line->setPointsVisible(true);
+      line->setMarkerSize(l.counts ? 4 : 7);
+      for (const auto& [x, y] : run) line->append(x, y);
+      chart->addSeries(line);
+      line->attachAxis(xAxis);
+      line->attachAxis(l.counts ? counts : yAxis);
+      chart->legend()->markers(line).front()->setVisible(!std::exchange(named, true));
     }
-    chart->addSeries(line);
-    line->attachAxis(xAxis);
-    line->attachAxis(l.isCount ? counts : yAxis);
   }
-  if (hi - lo < 1e-12) lo -= 0.5, hi += 0.5;
-  yAxis->setRange(lo - (hi - lo) * 0.06, hi + (hi - lo) * 0.06);
-  counts->setRange(0, most * 1.06);
 }
 
 void VisitsWindow::openPair(int earlier, int later) {
-  if (!main_ || !series_ || earlier < 0 || earlier >= later || later >= static_cast<int>(series_->visits.size())) return;
+  if (!main_ || !series_ || earlier < 0 || earlier >= later || later >= static_cast<int>(series_->visits.size()))
+    return;
   batch::Comparison c;
   c.scan1 = series_->visits[static_cast<std::size_t>(earlier)].path;
   c.scan2 = series_->visits[static_cast<std::size_t>(later)].path;
@@ -625,8 +581,8 @@ void VisitsWindow::savePairTable() {
 }
 
 visits::VisitsSettings VisitsWindow::reportSettings() const {
-  visits::VisitsSettings s = computed_;
-  s.measure = measure_->currentIndex(), s.channel = matrixChannel_->currentIndex();
+  visits::VisitsSettings s = settings();
+  s.steps = computed_.steps, s.thresholds = computed_.thresholds;
   return s;
 }
 

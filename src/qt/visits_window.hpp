@@ -2,13 +2,13 @@
 // The Visits window: a patient's scans in visit order, the steps of a
 // comparison, and the series they give, as a matrix of every pair and a
 // trend over the visits; the tables and the visits report saved or printed.
-// Any change to the list or the steps computes the series again on a
-// thread of its own: the window stays responsive, a progress bar shows once
-// a computation has taken 100 ms, and it can be cancelled. A double click on
+// Any change to the list or the steps computes the series again with Qt
+// Concurrent: the window stays responsive, a progress bar shows once a
+// computation has taken 100 ms, and it can be cancelled. A double click on
 // a pair opens it in the main window, the earlier visit as File 1.
+#include <QFutureWatcher>
 #include <QStringList>
 #include <QWidget>
-#include <atomic>
 #include <memory>
 
 #include "qt/dialogs.hpp"
@@ -25,7 +25,6 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTableView;
-class QThread;
 class QTimer;
 class QChartView;
 
@@ -52,7 +51,7 @@ class VisitsWindow : public QWidget {
   // The series on show; none while one computes, after a cancel, or when
   // fewer than two visits could be loaded.
   const series::Series* shownSeries() const;
-  bool busy() const { return thread_ != nullptr; }
+  bool busy() const { return watcher_.isRunning(); }
   visits::VisitsSettings settings() const;
   // What the line under the tables says now.
   QString message() const;
@@ -80,7 +79,6 @@ class VisitsWindow : public QWidget {
   QTableView* matrixView() const { return matrixView_; }
   QComboBox* measureBox() const { return measure_; }
   QComboBox* channelBox() const { return matrixChannel_; }
-  QChartView* trendView() const { return trend_; }
   QProgressBar* progressBar() const { return progress_; }
 
  signals:
@@ -91,8 +89,6 @@ class VisitsWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Job;
-
   QWidget* buildVisits();
   QWidget* buildSteps();
   QWidget* buildMatrix();
@@ -129,12 +125,11 @@ class VisitsWindow : public QWidget {
   QPushButton *remove_ = nullptr, *up_ = nullptr, *down_ = nullptr, *saveList_ = nullptr;
   QPushButton *saveVisits_ = nullptr, *savePairs_ = nullptr, *saveReport_ = nullptr, *print_ = nullptr;
 
-  QTimer* changed_;   // coalesces a burst of changes into one computation
-  QTimer* slow_;      // shows the progress bar once a computation takes long
-  QTimer* poll_;      // moves the bar while it shows
-  QThread* thread_ = nullptr;
-  std::shared_ptr<Job> job_;
-  bool again_ = false;  // the inputs changed while a computation ran
+  QTimer* changed_;  // coalesces a burst of changes into one computation
+  QTimer* slow_;     // shows the progress bar once a computation takes long
+  QFutureWatcher<std::shared_ptr<const series::Series>> watcher_;
+  visits::VisitsSettings computing_;  // what the running computation was given
+  bool again_ = false;                // the inputs changed while a computation ran
   std::shared_ptr<const series::Series> series_;
   visits::VisitsSettings computed_;  // what series_ was computed with
 

@@ -39,6 +39,12 @@ const Pair& Series::pair(int earlier, int later) const {
   return pairs[static_cast<std::size_t>(before + later - earlier - 1)];
 }
 
+ChannelResults Pair::results(Channel c) const {
+  const std::size_t col = output::reportColumnOf(static_cast<int>(c));
+  const output::ResultGrid& r = outcome.results;
+  return {r[0][col], r[1][col], r[2][col], r[3][col], r[4][col]};
+}
+
 int Series::loaded() const {
   return static_cast<int>(std::count_if(visits.begin(), visits.end(), [](const Visit& v) { return v.ok(); }));
 }
@@ -68,7 +74,9 @@ Asymmetry asymmetry(const model::Table& scan, int lastPoint, int lo, int hi, con
 std::optional<Agreement> agreement(const model::Table& earlier, const model::Table& later, int channel, int lo,
                                    int hi) {
   const auto ch = static_cast<std::size_t>(channel);
-  const auto diff = [&](int j) { return later[static_cast<std::size_t>(j)][ch] - earlier[static_cast<std::size_t>(j)][ch]; };
+  const auto diff = [&](int j) {
+    return later[static_cast<std::size_t>(j)][ch] - earlier[static_cast<std::size_t>(j)][ch];
+  };
   Agreement a;
   double sum = 0.0;
   for (int j = std::max(lo, 0); j <= hi; ++j, ++a.points) sum += diff(j);
@@ -121,7 +129,7 @@ Series compute(const std::vector<ReadVisit>& visits, const batch::Steps& steps, 
 
   const int n = static_cast<int>(visits.size());
   for (int i = 0; i < n; ++i)
-    for (int j = i + 1; j < n; ++j) s.pairs.push_back({i, j, {}, model::kLeft, {}});
+    for (int j = i + 1; j < n; ++j) s.pairs.push_back({i, j, {}, Channel::Left, {}});
 
   const auto readScan = [&reads](const std::string& path) {
     const auto at = reads.find(path);
@@ -129,7 +137,7 @@ Series compute(const std::vector<ReadVisit>& visits, const batch::Steps& steps, 
   };
   std::atomic<std::size_t> done{0};
   const auto compare = [&](Pair& p) {
-    if (run.cancel && run.cancel->load()) return;
+    if (run.cancelled && run.cancelled()) return;
     const Visit& a = s.visits[static_cast<std::size_t>(p.earlier)];
     const Visit& b = s.visits[static_cast<std::size_t>(p.later)];
     if (!a.ok() || !b.ok()) {
@@ -144,10 +152,10 @@ Series compute(const std::vector<ReadVisit>& visits, const batch::Steps& steps, 
         f.Picture1.dropPixels();
       };
       p.outcome = batch::runComparison(c, steps, prepare, [&p](const app::Form& f) {
-        p.channel = f.LineSel;
-        const int hi = std::min({f.VScroll2.Value(), f.pointCount(1), f.pointCount(2)});
+        p.channel = static_cast<Channel>(f.channelOnShow());
+        const int hi = std::min({f.upperCutoff(), f.pointCount(1), f.pointCount(2)});
         for (int ch = 0; ch < model::kChannels; ++ch)
-          p.agreement[static_cast<std::size_t>(ch)] = agreement(f.Scan1, f.Scan2, ch, f.VScroll1.Value(), hi);
+          p.agreement[static_cast<std::size_t>(ch)] = agreement(f.Scan1, f.Scan2, ch, f.lowerCutoff(), hi);
       });
       if (!p.outcome.ok) p.agreement = {};
     }
@@ -205,20 +213,20 @@ std::string pairTable(const Series& s) {
     t += std::to_string(p.earlier + 1) + "," + std::to_string(p.later + 1) + "," +
          batch::csvField(s.visits[static_cast<std::size_t>(p.earlier)].path) + "," +
          batch::csvField(s.visits[static_cast<std::size_t>(p.later)].path) + "," + batch::outcomeFields(p.outcome);
-    const auto& a = p.agreement[static_cast<std::size_t>(p.channel)];
+    const auto& a = p.agreementOf(p.channel);
     t += a ? "," + number(a->meanDifference) + "," + numberOr(a->lower) + "," + numberOr(a->upper) : ",,,";
     t += "\n";
   }
   return t;
 }
 
-std::string printedTable(const Series& s, int channel) {
-  const std::size_t col = output::reportColumnOf(channel);
+std::string printedTable(const Series& s, Channel channel) {
   const auto results = [&](int earlier, int later) -> std::vector<std::string> {
     if (earlier < 0) return {"", ""};
-    const batch::Outcome& o = s.pair(earlier, later).outcome;
-    if (!o.ok) return {"failed", "failed"};
-    return {o.results[2][col], o.results[4][col]};
+    const Pair& p = s.pair(earlier, later);
+    if (!p.outcome.ok) return {"failed", "failed"};
+    const ChannelResults r = p.results(channel);
+    return {r.correlation, r.tRatio};
   };
   std::vector<std::vector<std::string>> rows{{"visit", "points", "mean delta", "largest delta", "at", "reach t1",
                                               "reach t2", "r previous", "t % previous", "r visit 1", "t % visit 1"}};
@@ -229,7 +237,8 @@ std::string printedTable(const Series& s, int channel) {
     if (!v.ok()) {
       row.insert(row.end(), {"failed", "", "", "", "", ""});
     } else if (a.points == 0) {
-      row.insert(row.end(), {model::formatInt(v.lastPoint), model::kNoValue, model::kNoValue, model::kNoValue, "0", "0"});
+      row.insert(row.end(),
+                 {model::formatInt(v.lastPoint), model::kNoValue, model::kNoValue, model::kNoValue, "0", "0"});
     } else {
       row.insert(row.end(), {model::formatInt(v.lastPoint), number(a.meanDelta), number(a.largestDelta),
                              model::formatInt(a.largestAt), std::to_string(a.reachT1), std::to_string(a.reachT2)});

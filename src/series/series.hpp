@@ -4,7 +4,6 @@
 // with each pair's agreement (later minus earlier) and each visit's
 // left-right asymmetry. Scans are read once per series; nothing is written.
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -15,6 +14,15 @@
 
 namespace varnel::series {
 
+// The three channels, numbered as the model numbers them.
+enum class Channel { Delta = model::kDelta, Left = model::kLeft, Right = model::kRight };
+inline std::size_t indexOf(Channel c) { return static_cast<std::size_t>(c); }
+
+// One channel's five results as the window's boxes show them.
+struct ChannelResults {
+  std::string areaRatio, slopeComparison, correlation, rRatio, tRatio;
+};
+
 // |Delta-T| at or past these counts as notable (t1) and marked (t2), in °C.
 struct Thresholds {
   double t1 = 0.3, t2 = 0.6;
@@ -24,10 +32,10 @@ struct Thresholds {
 // held to its last point). Points are the chart's: point 0 is the last
 // reading of the file.
 struct Asymmetry {
-  int points = 0;              // points in the stretch
-  double meanDelta = 0.0;      // mean Delta-T
-  double largestDelta = 0.0;   // largest |Delta-T|
-  int largestAt = 0;           // its point, the lowest on a tie
+  int points = 0;                // points in the stretch
+  double meanDelta = 0.0;        // mean Delta-T
+  double largestDelta = 0.0;     // largest |Delta-T|
+  int largestAt = 0;             // its point, the lowest on a tie
   int reachT1 = 0, reachT2 = 0;  // points with |Delta-T| >= t1, >= t2 (to within 1e-9)
 };
 
@@ -48,12 +56,14 @@ struct Agreement {
 };
 
 struct Pair {
-  int earlier = 0, later = 0;  // visit indices, earlier < later
-  batch::Outcome outcome;      // ok, messages and the fifteen result texts
-  int channel = 1;             // the channel on show at the end (model::kDelta, kLeft, kRight)
-  // Per channel, when the comparison ran to the end; [channel] is the one
-  // the tables report.
+  int earlier = 0, later = 0;       // visit indices, earlier < later
+  batch::Outcome outcome;           // ok, messages and the fifteen result texts
+  Channel channel = Channel::Left;  // the channel on show at the end
+  // Per channel (indexOf), when the comparison ran to the end; that of
+  // `channel` is the one the tables report.
   std::array<std::optional<Agreement>, model::kChannels> agreement;
+  ChannelResults results(Channel c) const;
+  const std::optional<Agreement>& agreementOf(Channel c) const { return agreement[indexOf(c)]; }
 };
 
 struct Series {
@@ -67,8 +77,9 @@ struct Series {
 struct Run {
   // Called from worker threads as pairs finish: pairs done, of all.
   std::function<void(std::size_t done, std::size_t total)> progress;
-  // Set by another thread to stop early; the series is then incomplete.
-  const std::atomic<bool>* cancel = nullptr;
+  // Asked from worker threads before each pair; true stops early, and the
+  // series is then incomplete.
+  std::function<bool()> cancelled;
   int jobs = 0;  // pairs at once; 0: one per core
 };
 
@@ -107,6 +118,6 @@ std::string visitTable(const Series& s);  // CSV, one row per visit
 std::string pairTable(const Series& s);   // CSV, one row per pair
 // Per visit: its figures, and the correlation and t % of `channel` against
 // the visit before and against visit 1.
-std::string printedTable(const Series& s, int channel);
+std::string printedTable(const Series& s, Channel channel);
 
 }  // namespace varnel::series

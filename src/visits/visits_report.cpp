@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QFontMetricsF>
 #include <QPageLayout>
-#include <QPainterPath>
 #include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
@@ -31,7 +30,7 @@ constexpr double kRowPt = 11;         // a visit's row, unless the list must shr
 constexpr double kHeatSide = 220;     // beside the list on a shared page
 constexpr double kHeatSideOwn = 330;  // on a page of its own
 constexpr double kTrendHeight = 190;
-constexpr double kLegendPt = 26;      // the colour scale under the matrix
+constexpr double kLegendPt = 26;  // the colour scale under the matrix
 constexpr double kHeadingPt = 10.5;
 
 QColor rgb(std::uint32_t c) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | c)); }
@@ -49,6 +48,14 @@ int labelStep(double cell, double room) {
   return 1000;
 }
 
+// The folder of every visit when they share one; empty when they do not.
+std::string oneFolder(const series::Series& s) {
+  const auto folderOf = [](const series::Visit& v) { return std::filesystem::path(v.path).parent_path().string(); };
+  for (const series::Visit& v : s.visits)
+    if (folderOf(v) != folderOf(s.visits.front())) return {};
+  return s.visits.empty() ? std::string() : folderOf(s.visits.front());
+}
+
 // Settings as key and value, in the order the steps are taken.
 std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, const VisitsSettings& v) {
   const batch::Steps& st = v.steps;
@@ -58,12 +65,14 @@ std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, c
                                                     .arg(st.lower.value_or(app::kLowerCutoffBar.min))
                                                     .arg(st.upper.value_or(app::kUpperCutoffBar.max)));
   QStringList smoothed;
-  for (const int ch : st.smooth) smoothed << QString::fromUtf8(channelName(ch));
+  for (const int ch : st.smooth) smoothed << QString::fromUtf8(channelName(static_cast<Channel>(ch)));
   rows.emplace_back(QStringLiteral("Smoothed"), smoothed.isEmpty() ? QStringLiteral("none") : smoothed.join(", "));
   if (st.shift1 || st.shift2)
-    rows.emplace_back(QStringLiteral("Shifted up"),
-                      QStringLiteral("File 1 by %1, File 2 by %2").arg(st.shift1.value_or(0)).arg(st.shift2.value_or(0)));
-  rows.emplace_back(QStringLiteral("Channel on show"), QString::fromUtf8(channelName(st.channel.value_or(model::kLeft))));
+    rows.emplace_back(
+        QStringLiteral("Shifted up"),
+        QStringLiteral("File 1 by %1, File 2 by %2").arg(st.shift1.value_or(0)).arg(st.shift2.value_or(0)));
+  rows.emplace_back(QStringLiteral("Channel on show"),
+                    QString::fromUtf8(channelName(static_cast<Channel>(st.channel.value_or(model::kLeft)))));
   QString threshold;
   if (st.threshold) {
     threshold = qs(*st.threshold);
@@ -80,22 +89,8 @@ std::vector<std::pair<QString, QString>> settingsRows(const series::Series& s, c
                     QStringLiteral("%1, %2").arg(QString::fromUtf8(measureName(v.measure)),
                                                  QString::fromUtf8(channelName(v.channel))));
   // One folder for all: named once, the list gives file names.
-  std::string folder;
-  bool oneFolder = !s.visits.empty();
-  for (const series::Visit& visit : s.visits) {
-    const std::string f = std::filesystem::path(visit.path).parent_path().string();
-    if (&visit == &s.visits.front()) folder = f;
-    oneFolder = oneFolder && f == folder;
-  }
-  if (oneFolder && !folder.empty()) rows.emplace_back(QStringLiteral("Folder"), qs(folder));
+  if (const std::string folder = oneFolder(s); !folder.empty()) rows.emplace_back(QStringLiteral("Folder"), qs(folder));
   return rows;
-}
-
-bool oneFolder(const series::Series& s) {
-  for (const series::Visit& v : s.visits)
-    if (std::filesystem::path(v.path).parent_path() != std::filesystem::path(s.visits.front().path).parent_path())
-      return false;
-  return true;
 }
 
 // The list of visits and their figures from `y`, in rows `rowH` high.
@@ -108,7 +103,7 @@ double visitList(Sheet& s, double x, double y, double w, double rowH, const seri
   for (int c = 0; c < 8; ++c) rest -= s.px(fixed[c]);
   for (int c = 0; c < 8; ++c) widths[c] = c == 1 ? rest : s.px(fixed[c]);
   const double pt = std::min(7.5, rowH * 72.0 / s.px(72) * 0.7);
-  const bool names = oneFolder(ser);
+  const bool names = !oneFolder(ser).empty();
   const auto cells = [&](const QStringList& texts, bool bold, QRgb colour) {
     s.font(pt, bold, colour);
     double cx = x;
@@ -176,111 +171,63 @@ void heatMap(Sheet& s, double x, double y, double side, const series::Series& se
   }
 }
 
-// A line through the values given, broken where a visit has none.
-QPainterPath polyline(const std::vector<std::optional<double>>& ys, const std::function<QPointF(int, double)>& at) {
-  QPainterPath path;
-  bool drawing = false;
-  for (std::size_t i = 0; i < ys.size(); ++i) {
-    if (!ys[i]) {
-      drawing = false;
-      continue;
-    }
-    const QPointF q = at(static_cast<int>(i), *ys[i]);
-    if (drawing)
-      path.lineTo(q);
-    else
-      path.moveTo(q);
-    drawing = true;
-  }
-  return path;
-}
-
 // The trend in the box: the measure on the left axis, the asymmetry counts
 // (dashed) on the right one, the visits along the bottom, the key below.
 void trendChart(Sheet& s, const QRectF& box, const series::Series& ser, const VisitsSettings& v) {
   QPainter& p = s.painter();
-  const std::vector<TrendPoint> trend = trendOf(ser, v.measure, v.channel);
-  const int n = static_cast<int>(trend.size());
+  const Trend trend = trendOf(ser, v.measure, v.channel);
   const QRectF plot = box.adjusted(s.px(48), s.px(4), -s.px(34), -s.px(34));
-
-  std::vector<std::optional<double>> previous, baseline, t1, t2;
-  double lo = 0, hi = 0, most = 1;
-  bool any = false;
-  for (const TrendPoint& t : trend) {
-    previous.push_back(t.previous), baseline.push_back(t.baseline);
-    t1.push_back(t.reachT1 ? std::optional<double>(*t.reachT1) : std::nullopt);
-    t2.push_back(t.reachT2 ? std::optional<double>(*t.reachT2) : std::nullopt);
-    for (const auto& y : {t.previous, t.baseline})
-      if (y) lo = any ? std::min(lo, *y) : *y, hi = any ? std::max(hi, *y) : *y, any = true;
-    if (t.reachT1) most = std::max(most, static_cast<double>(*t.reachT1));
-  }
-  if (hi - lo < 1e-12) lo -= 0.5, hi += 0.5;
-  const double pad = (hi - lo) * 0.06;
-  lo -= pad, hi += pad;
-  const double first = 1, lastX = std::max(2, n);
-  const auto xAt = [&](int i) { return plot.left() + (i + 1 - first) / (lastX - first) * plot.width(); };
-  const auto onLeft = [&](int i, double y) { return QPointF(xAt(i), plot.bottom() - (y - lo) / (hi - lo) * plot.height()); };
-  const auto onRight = [&](int i, double y) { return QPointF(xAt(i), plot.bottom() - y / most * plot.height()); };
+  const auto along = [](const Axis& a, double value) { return (value - a.lo) / (a.hi - a.lo); };
+  const auto xAt = [&](double visit) { return plot.left() + along(trend.visits, visit) * plot.width(); };
+  const auto yAt = [&](const Axis& a, double value) { return plot.bottom() - along(a, value) * plot.height(); };
 
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(QColor::fromRgba(picture::kRule), s.px(0.5)));
   p.drawRect(plot);
   s.font(7, false, picture::kQuiet);
-  for (const double f : {0.0, 0.5, 1.0}) {
-    const double yv = lo + (hi - lo) * f, yy = plot.bottom() - f * plot.height();
-    p.drawText(QRectF(box.left(), yy - s.px(6), plot.left() - box.left() - s.px(3), s.px(12)),
-               Qt::AlignRight | Qt::AlignVCenter, QString::number(yv, 'g', 4));
-    const double cv = most * f;
-    p.drawText(QRectF(plot.right() + s.px(3), yy - s.px(6), s.px(30), s.px(12)), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::number(cv, 'g', 4));
-  }
-  const int step = labelStep(plot.width() / std::max(1, n - 1), s.px(14));
-  for (int i = 0; i < n; i += step)
-    p.drawText(QRectF(xAt(i) - s.px(12), plot.bottom() + s.px(2), s.px(24), s.px(10)), Qt::AlignHCenter | Qt::AlignTop,
-               QString::number(i + 1));
+  for (const double t : trend.values.ticks())
+    p.drawText(QRectF(box.left(), yAt(trend.values, t) - s.px(6), plot.left() - box.left() - s.px(3), s.px(12)),
+               Qt::AlignRight | Qt::AlignVCenter, QString::number(t, 'f', trend.values.decimals));
+  for (const double t : trend.counts.ticks())
+    p.drawText(QRectF(plot.right() + s.px(3), yAt(trend.counts, t) - s.px(6), s.px(30), s.px(12)),
+               Qt::AlignLeft | Qt::AlignVCenter, QString::number(t, 'f', 0));
+  for (const double t : trend.visits.ticks())
+    p.drawText(QRectF(xAt(t) - s.px(12), plot.bottom() + s.px(2), s.px(24), s.px(10)), Qt::AlignHCenter | Qt::AlignTop,
+               QString::number(t, 'f', 0));
   p.drawText(QRectF(plot.left(), plot.bottom() + s.px(11), plot.width(), s.px(10)), Qt::AlignHCenter | Qt::AlignTop,
              QStringLiteral("visit"));
 
   p.save();
   p.setClipRect(plot.adjusted(-s.px(3), -s.px(3), s.px(3), s.px(3)));
-  struct Line {
-    const std::vector<std::optional<double>>* ys;
-    std::uint32_t colour;
-    bool counts;
-  };
-  const Line lines[] = {{&t1, kReachT1Colour, true},
-                        {&t2, kReachT2Colour, true},
-                        {&previous, kPreviousColour, false},
-                        {&baseline, kBaselineColour, false}};
-  for (const Line& l : lines) {
+  for (const TrendLine& l : trend.lines) {
+    const Axis& axis = l.counts ? trend.counts : trend.values;
     QPen pen(rgb(l.colour), s.px(l.counts ? 1.0 : 1.6));
     if (l.counts) pen.setStyle(Qt::DashLine);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(polyline(*l.ys, l.counts ? std::function<QPointF(int, double)>(onRight) : onLeft));
-    if (l.counts) continue;
-    p.setPen(Qt::NoPen);
-    p.setBrush(rgb(l.colour));
-    for (std::size_t i = 0; i < l.ys->size(); ++i)
-      if ((*l.ys)[i]) p.drawEllipse(onLeft(static_cast<int>(i), *(*l.ys)[i]), s.px(1.8), s.px(1.8));
+    for (const auto& run : l.runs()) {
+      QPolygonF line;
+      for (const auto& [x, y] : run) line << QPointF(xAt(x), yAt(axis, y));
+      p.setPen(pen);
+      p.setBrush(Qt::NoBrush);
+      p.drawPolyline(line);
+      p.setPen(Qt::NoPen);
+      p.setBrush(rgb(l.colour));
+      for (const QPointF& q : line) p.drawEllipse(q, s.px(l.counts ? 1.0 : 1.8), s.px(l.counts ? 1.0 : 1.8));
+    }
   }
   p.restore();
 
   // The key, one row under the plot.
-  const QString keys[] = {QStringLiteral("against the visit before"), QStringLiteral("against visit 1"),
-                          QStringLiteral("points ≥ t1 (right axis)"), QStringLiteral("points ≥ t2 (right axis)")};
-  const std::uint32_t colours[] = {kPreviousColour, kBaselineColour, kReachT1Colour, kReachT2Colour};
   double kx = plot.left();
   const double ky = box.bottom() - s.px(6);
   s.font(7.5);
-  for (int k = 0; k < 4; ++k) {
-    QPen pen(rgb(colours[k]), s.px(k < 2 ? 1.6 : 1.0));
-    if (k >= 2) pen.setStyle(Qt::DashLine);
+  for (const TrendLine& l : trend.lines) {
+    QPen pen(rgb(l.colour), s.px(l.counts ? 1.0 : 1.6));
+    if (l.counts) pen.setStyle(Qt::DashLine);
     p.setPen(pen);
     p.drawLine(QPointF(kx, ky), QPointF(kx + s.px(16), ky));
-    s.font(7.5);
-    const double tw = p.fontMetrics().horizontalAdvance(keys[k]);
-    p.drawText(QRectF(kx + s.px(19), ky - s.px(6), tw + s.px(2), s.px(12)), Qt::AlignLeft | Qt::AlignVCenter, keys[k]);
+    const QString key = QString::fromUtf8(l.name) + (l.counts ? QStringLiteral(" (right axis)") : QString());
+    const double tw = p.fontMetrics().horizontalAdvance(key);
+    p.drawText(QRectF(kx + s.px(19), ky - s.px(6), tw + s.px(2), s.px(12)), Qt::AlignLeft | Qt::AlignVCenter, key);
     kx += s.px(19) + tw + s.px(14);
   }
 }
@@ -399,10 +346,11 @@ int paintVisitsReport(QPainter& painter, const QRect& page, double dpi, const se
     newPage();
     ++pages;
     y = top;
-    side = std::min(s.px(kHeatSideOwn), bottom - top - s.px(2 * (kHeadingPt + 6) + 10 + kLegendPt) - s.px(kTrendHeight));
+    side =
+        std::min(s.px(kHeatSideOwn), bottom - top - s.px(2 * (kHeadingPt + 6) + 10 + kLegendPt) - s.px(kTrendHeight));
   }
   const QString what = QStringLiteral("%1, %2").arg(QString::fromUtf8(measureName(v.measure)),
-                                                   QString::fromUtf8(channelName(v.channel)));
+                                                    QString::fromUtf8(channelName(v.channel)));
   y = heading(s, left, y, width, QStringLiteral("Every pair: ") + what);
   heatMap(s, left, y, side, ser, v);
   // Wide enough for both end values side by side.

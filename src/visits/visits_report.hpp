@@ -21,9 +21,9 @@ namespace varnel::visits {
 struct VisitsSettings {
   batch::Steps steps;
   series::Thresholds thresholds;
-  int measure = 2;              // Correlation
-  int channel = model::kLeft;  // of the matrix and the trend
-  std::string patient;         // the patient the report names; empty: none
+  Measure measure = Measure::Correlation;
+  Channel channel = Channel::Left;  // of the matrix and the trend
+  std::string patient;              // the patient the report names; empty: none
 };
 
 // One cell of the matrix in `box`: its colour on `scale`, "n/a" on grey, a

@@ -6,19 +6,12 @@
 
 #include "app/report_content.hpp"
 #include "picture/report_pages.hpp"
+#include "support/application.hpp"
 #include "support/scripted.hpp"
 
 namespace varnel::test {
 namespace {
-// Fonts need an application, made before the first test and gone after the last.
-struct GuiApplication : ::testing::Environment {
-  int argc = 1;
-  char name[13] = "test_picture", *argv[2] = {name, nullptr};
-  std::unique_ptr<QGuiApplication> app;
-  void SetUp() override { app = std::make_unique<QGuiApplication>(argc, argv); }
-  void TearDown() override { app.reset(); }
-};
-[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new GuiApplication);
+[[maybe_unused]] const bool registered = useApplication<QGuiApplication>("test_picture");
 const std::string kExamples = std::string(VARNEL_SOURCE_DIR) + "/examples/";
 struct Report : ::testing::Test, FormFixture {
   void sample() {

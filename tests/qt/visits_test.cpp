@@ -10,19 +10,12 @@
 #include "qt/visits_window.hpp"
 #include "app/report_content.hpp"
 #include "model/number_text.hpp"
+#include "support/application.hpp"
 #include "support/scripted.hpp"
 
 namespace varnel::test {
 namespace {
-
-struct Application : ::testing::Environment {
-  int argc = 1;
-  char name[12] = "test_visits", *argv[2] = {name, nullptr};
-  std::unique_ptr<QApplication> app;
-  void SetUp() override { app = std::make_unique<QApplication>(argc, argv), qt::setUpApplication(); }
-  void TearDown() override { app.reset(); }
-};
-[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new Application);
+[[maybe_unused]] const bool registered = useApplication<QApplication>("test_visits", qt::setUpApplication);
 
 const QStringList kExamples = [] {
   QStringList paths;
@@ -84,17 +77,17 @@ TEST_F(Visits, MatrixHoldsEachPairsTextsAndOpensThePairInTheMainWindow) {
         if (p.outcome.ok && m == 5) text = a ? model::formatNumber(a->meanDifference) : "n/a";
         if (p.outcome.ok && m == 6) text = a && a->lower ? model::formatNumber(*a->upper - *a->lower) : "n/a";
         EXPECT_EQ(matrix->index(p.earlier, p.later).data().toString().toStdString(), text)
-            << visits::measureName(m) << " " << ch << " pair " << p.earlier << "," << p.later;
+            << visits::measureName(visits::Measure(m)) << " " << ch << " pair " << p.earlier << "," << p.later;
       }
       EXPECT_FALSE(matrix->index(1, 0).data().isValid());  // nothing below the diagonal
     }
   w->measureBox()->setCurrentIndex(2), w->channelBox()->setCurrentIndex(model::kLeft);  // Correlation, Left
   QApplication::processEvents();
   const QImage screen = w->matrixView()->viewport()->grab().toImage();
-  const visits::Scale scale = visits::scaleOf(want, 2, model::kLeft);
+  const visits::Scale scale = visits::scaleOf(want, visits::Measure::Correlation, series::Channel::Left);
   for (const auto& [i, j] : {std::pair{0, 1}, {1, 3}, {0, 2}}) {
     const QRect cell = w->matrixView()->visualRect(matrix->index(i, j));
-    const visits::Cell c = visits::cellOf(want.pair(i, j), 2, model::kLeft);
+    const visits::Cell c = visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left);
     ASSERT_EQ(c.kind, visits::CellKind::Value);
     EXPECT_EQ(screen.pixel(cell.topLeft() + QPoint(3, 3)) & 0xFFFFFF, visits::scaleColour(scale, c.value)) << i << j;
 
@@ -147,9 +140,9 @@ TEST_F(Visits, ReportAndTablesHoldTheSeries) {
       }
     return n;
   };
-  const visits::Scale scale = visits::scaleOf(want, 2, model::kLeft);
+  const visits::Scale scale = visits::scaleOf(want, visits::Measure::Correlation, series::Channel::Left);
   for (const auto& [i, j] : {std::pair{0, 2}, {1, 2}})  // cells whose colours lie inside the scale, as large blocks
-    EXPECT_GT(pixelsNear(visits::scaleColour(scale, visits::cellOf(want.pair(i, j), 2, model::kLeft).value)), 400);
+    EXPECT_GT(pixelsNear(visits::scaleColour(scale, visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left).value)), 400);
   EXPECT_GT(pixelsNear(visits::kPreviousColour), 60);
   EXPECT_GT(pixelsNear(visits::kBaselineColour), 60);
 }

@@ -7,20 +7,13 @@
 #include "qt/chart_view.hpp"
 #include "qt/program.hpp"
 #include "app/report_content.hpp"
+#include "support/application.hpp"
 #include "support/scripted.hpp"
 
 namespace varnel::test {
 namespace {
 
-// One QApplication set up as the program's, gone after the last test while Qt's globals live (a static would not).
-struct Application : ::testing::Environment {
-  int argc = 1;
-  char name[8] = "test_qt", *argv[2] = {name, nullptr};
-  std::unique_ptr<QApplication> app;
-  void SetUp() override { app = std::make_unique<QApplication>(argc, argv), qt::setUpApplication(); }
-  void TearDown() override { app.reset(); }
-};
-[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new Application);
+[[maybe_unused]] const bool registered = useApplication<QApplication>("test_qt", qt::setUpApplication);
 
 void mouse(QWidget* w, QEvent::Type type, QPoint at = {5, 5}) {
   QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton,

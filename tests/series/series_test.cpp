@@ -24,7 +24,7 @@ TEST(Series, EveryPairIsTheSingleComparisonOfThatPair) {
   for (int i = 0; i < 4; ++i)
     for (int j = i + 1; j < 4; ++j) {
       const series::Pair& p = s.pair(i, j);
-      EXPECT_EQ(std::tie(p.earlier, p.later, p.channel), std::tuple(i, j, model::kDelta));
+      EXPECT_EQ(std::tie(p.earlier, p.later, p.channel), std::tuple(i, j, series::Channel::Delta));
       batch::Comparison c;
       c.scan1 = paths[static_cast<std::size_t>(i)], c.scan2 = paths[static_cast<std::size_t>(j)];
       const batch::Outcome single = batch::runComparison(c, steps);

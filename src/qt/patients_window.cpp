@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "model/scan_file.hpp"
+#include "records/archive.hpp"
 #include "series/series.hpp"
 
 namespace varnel::qt {
@@ -530,8 +531,8 @@ void PatientsWindow::compare() {
   for (const records::Visit& v : shownVisits_) {
     const records::Result<QByteArray> bytes = store_->scanBytes(v.id);
     if (fails(bytes.status, text::kTitle)) return;
-    series.names << visitName(*p, v);
-    series.dates.push_back(v.details.takenAt);
+    series.names << records::visitName(v);
+    series.labels << dateTimeText(v.details.takenAt);
     series.scans.push_back(bytes.value);
   }
   compareVisits(series);

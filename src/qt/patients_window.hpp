@@ -29,8 +29,8 @@ namespace varnel::qt {
 // A patient's visits in date order, as the Visits window takes them.
 struct StoredVisits {
   QString heading;  // "Doe, Jane (R-1001), born 1970-05-04"
-  QStringList names;  // each visit's name in the calculator (visitName())
-  std::vector<QDateTime> dates;
+  QStringList names;   // each visit's name in the series (records::visitName())
+  QStringList labels;  // each visit's date and time, for the trend
   std::vector<QByteArray> scans;
 };
 

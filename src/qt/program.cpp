@@ -9,6 +9,7 @@
 #include "qt/chart_view.hpp"
 #include "app/report_content.hpp"
 #include "model/scan_file.hpp"
+#include "qt/visits_window.hpp"
 
 namespace varnel::qt {
 
@@ -63,6 +64,18 @@ PatientsWindow& Program::patientsWindow() {
       openStoredScan(file, name, bytes);
       window.raise();
       window.activateWindow();
+    };
+    patients_->compareVisits = [this](const StoredVisits& stored) {
+      std::vector<series::ReadVisit> read;
+      for (std::size_t i = 0; i < stored.scans.size(); ++i) {
+        const std::string name = stored.names[static_cast<qsizetype>(i)].toStdString(), bytes = stored.scans[i].toStdString();
+        std::istringstream in(bytes);
+        read.push_back({name, model::readScan(in)});
+        // A pair opened from the matrix reads its scans as File 1 and File 2 do.
+        storedScans_[name] = bytes;
+        storedScans_[batch::fullPath(name)] = bytes;
+      }
+      window.visitsWindow()->setStoredVisits(read, stored.labels, stored.heading);
     };
   }
   return *patients_;

@@ -3,10 +3,12 @@
 // workstations on one database, the search, and backup and restore.
 #include <gtest/gtest.h>
 
+#include <QtCharts>
 #include <QtWidgets>
 #include <deque>
 
 #include "qt/program.hpp"
+#include "qt/visits_window.hpp"
 #include "records/engines.hpp"
 #include "series/series.hpp"
 
@@ -319,6 +321,45 @@ TEST_P(Patients, SearchFollowsTyping) {
   ASSERT_TRUE(typed(""));
   EXPECT_LT(w.patientsView()->model()->rowCount(), 401);
   EXPECT_TRUE(w.findChild<QLabel*>("status")->text().contains("first"));
+}
+
+// Compare Visits: the patient's visits in date order in the Visits window, the matrix as varnel-batch --visits
+// --patient gives it, the trend along the visit dates, and a report that names the patient and each visit.
+TEST_P(Patients, CompareVisitsShowsTheSeriesOfThePatient) {
+  qt::PatientsWindow& w = window();
+  ASSERT_TRUE(w.useDatabase(database));
+  const auto p = w.store()->addPatient(person("R-4004", "Poe", "Sam"));
+  ASSERT_TRUE(p.ok());
+  const char* scans[] = {"back_visit2.txt", "other_back.txt", "back_visit1.txt"};
+  const char* dates[] = {"2026-02-01 10:00", "2026-03-01 10:00", "2026-01-01 10:00"};
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(w.store()->addVisit(p.value.id, visitAt(dates[i], {}).details, scans[i],
+                                    QByteArray::fromStdString(readAll(example(scans[i]).toStdString()))).ok());
+  w.searchNow();
+  ASSERT_TRUE(w.selectPatient("R-4004"));
+  w.findChild<QPushButton*>("compareVisits")->click();
+  qt::VisitsWindow* v = program->window.visitsWindow();
+  ASSERT_TRUE(waitFor([&] { return v->shownSeries() != nullptr; }));
+  EXPECT_EQ(v->visits(), (QStringList{"2026-01-01 10:00 back_visit1.txt", "2026-02-01 10:00 back_visit2.txt",
+                                      "2026-03-01 10:00 other_back.txt"}));
+  const std::string table = dir.file("pairs.csv");
+  const std::string command = std::string(VARNEL_BATCH_EXE) + " --visits --patient R-4004 --database '" +
+                              database.toStdString() + "' --pair-table '" + table + "' > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(series::pairTable(*v->shownSeries()), readAll(table));
+
+  auto* axis = qobject_cast<QCategoryAxis*>(v->findChild<QChartView*>("trend")->chart()->axes(Qt::Horizontal).value(0));
+  ASSERT_NE(axis, nullptr);
+  EXPECT_EQ(axis->categoriesLabels(), (QStringList{"2026-01-01 10:00", "2026-02-01 10:00", "2026-03-01 10:00"}));
+
+  app::ScriptedFileDialog pdf;
+  pdf.answers = {dir.file("series.pdf")};
+  v->setFileDialog(&pdf);
+  v->saveReport();
+  ASSERT_EQ(std::system(("pdftotext -raw '" + dir.file("series.pdf") + "' '" + dir.file("series.txt") + "'").c_str()), 0);
+  const std::string report = readAll(dir.file("series.txt"));
+  for (const char* expected : {"Poe, Sam (R-4004), born 1971-04-12", "2026-01-01 10:00", "2026-03-01 10:00"})
+    EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
 }
 
 // Backup and restore as varnel-records does them, the restore asked first.

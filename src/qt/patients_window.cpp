@@ -152,7 +152,6 @@ PatientsWindow::PatientsWindow(PatientsAsk& ask, QWidget* parent) : QWidget(pare
        QStringLiteral("Largest |\u0394T|"), QStringLiteral("At point"), QStringLiteral("\u2265 t1"),
        QStringLiteral("\u2265 t2")});
   visitsView_ = tableOf(visits_, QStringLiteral("visits"));
-  visitsView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   visitsView_->horizontalHeader()->setStretchLastSection(true);
 
   const auto button = [this](const QString& caption, const QString& name, void (PatientsWindow::*slot)(),
@@ -380,6 +379,7 @@ void PatientsWindow::showVisits(qint64 keep) {
     if (keep == v.id) selectVisit(row);
     ++row;
   }
+  visitsView_->resizeColumnsToContents();
   updateButtons();
 }
 

@@ -119,6 +119,11 @@ MainWindow::MainWindow(app::Form& form, QWidget* parent) : QMainWindow(parent), 
   compare->setObjectName(QStringLiteral("compareVisits"));
   connect(compare, &QAction::triggered, this, [this] { visitsWindow(); });
 
+  patientsMenu_ = menuBar()->addMenu(QStringLiteral("&Patients"));
+  patientsMenu_->setObjectName(QStringLiteral("patientsMenu"));
+  QAction* patients = patientsMenu_->addAction(QStringLiteral("Open &Patients\u2026"));
+  patients->setObjectName(QStringLiteral("openPatients"));
+
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
   client->setFixedSize(app::kClientWidth, app::kClientHeight);

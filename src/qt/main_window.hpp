@@ -40,6 +40,8 @@ class MainWindow : public QMainWindow {
 
   QMenu* fileMenu() const { return fileMenu_; }
   QMenu* visitsMenu() const { return visitsMenu_; }
+  // Its "Open &Patients…" item ("openPatients") is wired by the program.
+  QMenu* patientsMenu() const { return patientsMenu_; }
 
   // The Visits window beside this one, made on first use; shown.
   VisitsWindow* visitsWindow();
@@ -74,6 +76,7 @@ class MainWindow : public QMainWindow {
   std::vector<Bound> controls_;
   QMenu* fileMenu_ = nullptr;
   QMenu* visitsMenu_ = nullptr;
+  QMenu* patientsMenu_ = nullptr;
   VisitsWindow* visits_ = nullptr;
   ChartView* chart_ = nullptr;
   QtFileDialog* dialog_ = nullptr;

@@ -1,5 +1,6 @@
 #include "qt/visits_window.hpp"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -360,12 +361,29 @@ visits::VisitsSettings VisitsWindow::settings() const {
   s.thresholds = {t1_->value(), t2_->value()};
   s.measure = static_cast<visits::Measure>(measure_->currentIndex());
   s.channel = static_cast<visits::Channel>(*s.steps.channel);
+  s.patient = patient_;
   return s;
 }
 
 void VisitsWindow::setVisits(const QStringList& paths) {
+  if (!std::all_of(paths.begin(), paths.end(), [this](const QString& p) { return stored_.count(p) > 0; })) {
+    stored_.clear(), labels_.clear(), patient_.clear();  // files now: no patient's series
+  }
   visitsModel_->setPaths(paths);
   listChanged();
+}
+
+void VisitsWindow::setStoredVisits(const std::vector<series::ReadVisit>& visits, const QStringList& labels,
+                                   const QString& patient) {
+  stored_.clear(), labels_.clear();
+  QStringList names;
+  for (const series::ReadVisit& v : visits) {
+    names << QString::fromStdString(v.name);
+    stored_[names.back()] = v.read;
+    if (names.size() <= labels.size()) labels_[names.back()] = labels[names.size() - 1];
+  }
+  patient_ = patient.toStdString();
+  setVisits(names);
 }
 
 void VisitsWindow::addVisits(const QStringList& paths) {
@@ -497,14 +515,27 @@ void VisitsWindow::start() {
   }
   std::vector<std::string> files;
   for (const QString& p : paths) files.push_back(p.toStdString());
+  // Scans kept in the records are handed over read; the others are files.
+  std::map<std::string, model::ScanRead> stored;
+  for (const QString& p : paths)
+    if (const auto kept = stored_.find(p); kept != stored_.end()) stored[p.toStdString()] = kept->second;
   const std::size_t pairs = files.size() * (files.size() - 1) / 2;
-  watcher_.setFuture(
-      QtConcurrent::run([files, pairs, s = computing_](QPromise<std::shared_ptr<const series::Series>>& promise) {
+  watcher_.setFuture(QtConcurrent::run(
+      [files, stored, pairs, s = computing_](QPromise<std::shared_ptr<const series::Series>>& promise) {
         promise.setProgressRange(0, static_cast<int>(pairs));
         series::Run run;
         run.cancelled = [&promise] { return promise.isCanceled(); };
         run.progress = [&promise](std::size_t done, std::size_t) { promise.setProgressValue(static_cast<int>(done)); };
-        promise.addResult(std::make_shared<const series::Series>(series::compute(files, s.steps, s.thresholds, run)));
+        if (stored.empty()) {
+          promise.addResult(std::make_shared<const series::Series>(series::compute(files, s.steps, s.thresholds, run)));
+          return;
+        }
+        std::vector<series::ReadVisit> read;
+        for (const std::string& f : files) {
+          const auto kept = stored.find(f);
+          read.push_back({f, kept != stored.end() ? kept->second : model::readScanFile(batch::fullPath(f))});
+        }
+        promise.addResult(std::make_shared<const series::Series>(series::compute(read, s.steps, s.thresholds, run)));
       }));
   showMessage(QStringLiteral("Computing %1 pairs…").arg(pairs), false);
   progress_->setValue(0);
@@ -602,7 +633,21 @@ void VisitsWindow::showTrend() {
     chart->addAxis(v, side);
     return v;
   };
-  QValueAxis* xAxis = axis(trend.visits, QStringLiteral("visit"), Qt::AlignBottom);
+  QAbstractAxis* xAxis = axis(trend.visits, QStringLiteral("visit"), Qt::AlignBottom);
+  QStringList labels;  // the visits by their dates, when all are named
+  for (const series::Visit& v : series_->visits)
+    if (const auto l = labels_.find(QString::fromStdString(v.path)); l != labels_.end()) labels << l->second;
+  if (!labels.isEmpty() && labels.size() == static_cast<qsizetype>(series_->visits.size())) {
+    auto* dates = new QCategoryAxis;
+    dates->setTitleText(QStringLiteral("visit"));
+    dates->setRange(trend.visits.lo, trend.visits.hi);
+    dates->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (qsizetype i = 0; i < labels.size(); ++i) dates->append(labels[i], static_cast<double>(i + 1));
+    chart->removeAxis(xAxis);
+    delete xAxis;
+    chart->addAxis(dates, Qt::AlignBottom);
+    xAxis = dates;
+  }
   const char* unit = visits::scaleOf(shown.measure).unit;
   QValueAxis* yAxis = axis(trend.values,
                            QString::fromUtf8(visits::measureName(shown.measure)) +

@@ -9,6 +9,7 @@
 #include <QFutureWatcher>
 #include <QStringList>
 #include <QWidget>
+#include <map>
 #include <memory>
 
 #include "qt/dialogs.hpp"
@@ -47,6 +48,10 @@ class VisitsWindow : public QWidget {
   void setVisits(const QStringList& paths);
   void addVisits(const QStringList& paths);
   QStringList visits() const;
+  // A patient's visits kept in the records, in date order: each scan already
+  // read, under its name; `labels` name the visits along the trend, and
+  // `patient` heads the report.
+  void setStoredVisits(const std::vector<series::ReadVisit>& visits, const QStringList& labels, const QString& patient);
 
   // The series on show; none while one computes, after a cancel, or when
   // fewer than two visits could be loaded.
@@ -110,6 +115,9 @@ class VisitsWindow : public QWidget {
                 app::FileDialog& dialog);
 
   MainWindow* main_;
+  std::map<QString, model::ScanRead> stored_;  // kept scans by visit name
+  std::map<QString, QString> labels_;           // their names along the trend
+  std::string patient_;
   VisitsModel* visitsModel_;
   MatrixModel* matrixModel_;
   QTableView* visitsView_ = nullptr;

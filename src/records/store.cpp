@@ -370,14 +370,14 @@ struct Store::Impl {
       if (Status st = backupTo(backupBeforeUpgrade.arg(at)); !st.ok())
         return fail(st.fault, QStringLiteral("The database was not upgraded: its backup failed: ") + st.message);
     }
-    using Step = Status (Impl::*)() const;
-    const Step steps[] = {&Impl::upgradeTo2};
+    // The step to each version after the first, in order.
+    const std::function<Status()> steps[] = {[this] { return upgradeTo2(); }};
     for (int next = at + 1; next <= target; ++next) {
       s = transaction([&]() -> Status {
         const Result<int> v = lockedVersion();
         if (!v.ok()) return v.status;
         if (v.value >= next) return {};  // another workstation did this step
-        if (Status st = (this->*steps[next - 2])(); !st.ok()) return st;
+        if (Status st = steps[next - 2](); !st.ok()) return st;
         if (Status st = setVersion(next); !st.ok()) return st;
         return log(QStringLiteral("upgrade"), {}, QStringLiteral("schema version %1 to %2").arg(next - 1).arg(next));
       });
@@ -450,6 +450,7 @@ struct Store::Impl {
     if (!url.host().isEmpty()) db.setHostName(url.host());
     if (url.port() > 0) db.setPort(url.port());
     if (!url.userName().isEmpty()) db.setUserName(url.userName());
+    if (!options.password.isEmpty()) db.setPassword(options.password);
     display = (url.userName().isEmpty() ? QString() : url.userName() + QLatin1Char('@')) + url.host() +
               (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString()) + QLatin1Char('/') + name;
     if (!db.open())
@@ -623,6 +624,16 @@ Result<std::unique_ptr<Store>> Store::open(const QString& database, const OpenOp
 Engine Store::engine() const { return d_->engine; }
 QString Store::displayName() const { return d_->display; }
 int Store::schemaVersion() const { return d_->version; }
+
+bool Store::watchVisits(std::function<void()> changed) {
+  QSqlDriver* driver = d_->db.driver();
+  if (d_->engine != Engine::PostgreSQL || !driver || !driver->subscribeToNotification(QStringLiteral("varnel_visits")))
+    return false;
+  QObject::connect(driver, &QSqlDriver::notification, driver, [changed = std::move(changed)](const QString& name) {
+    if (name == QLatin1String("varnel_visits")) changed();
+  });
+  return true;
+}
 
 // ---- patients
 
@@ -867,6 +878,8 @@ Result<qint64> Store::Impl::insertVisit(const Patient& p, const VisitDetails& de
                .arg(visitText(details), name)
                .arg(readings)
                .arg(sha));
+  // Other workstations listening refresh their lists once this commits.
+  if (st.ok() && engine == Engine::PostgreSQL) st = run(QStringLiteral("NOTIFY varnel_visits"));
   return {id, st};
 }
 

@@ -18,6 +18,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -121,6 +122,9 @@ struct OpenOptions {
   // Build or upgrade a database no further than this version; older
   // versions only for tests and tools that need one.
   int schemaVersion = kSchemaVersion;
+  // The PostgreSQL server's password when ~/.pgpass has none, as a person
+  // typed it: handed to the driver and kept nowhere else.
+  QString password;
 };
 
 // The database used when none is named: VARNEL_DATABASE, else
@@ -178,6 +182,10 @@ class Store {
                             const QByteArray& bytes, bool* patientAdded = nullptr);
   Result<Visit> editVisit(qint64 visitId, int expectedVersion, const VisitDetails& details);
   Status removeVisit(qint64 visitId, int expectedVersion);
+  // Calls `changed` (on this connection's thread, while events are
+  // processed) when any program adds a visit to the database. PostgreSQL
+  // only (LISTEN/NOTIFY); false on SQLite or when the server refuses.
+  bool watchVisits(std::function<void()> changed);
   // The scan's bytes exactly as they were kept.
   Result<QByteArray> scanBytes(qint64 visitId) const;
 

@@ -147,32 +147,6 @@ TEST_F(Visits, ReportAndTablesHoldTheSeries) {
     for (const std::string& s : {visits::fileName(v.path), f.meanDelta, f.largestDelta, f.reachT1, f.reachT2})
       EXPECT_NE(text.find(s), std::string::npos) << s;
   }
-  ASSERT_EQ(std::system(("pdfinfo '" + pdf + "' > '" + pdf + ".info'").c_str()), 0);
-  const std::string info = readAll(pdf + ".info");
-  const int pages = std::atoi(info.c_str() + info.find("Pages:") + 6);
-  EXPECT_TRUE(pages == 1 || pages == 2) << pages;
-
-  ASSERT_EQ(std::system(("pdftoppm -png -r 60 '" + pdf + "' '" + dir.file("page") + "'").c_str()), 0);
-  QImage page(QString::fromStdString(dir.file(pages == 1 ? "page-1.png" : "page-2.png")));
-  ASSERT_FALSE(page.isNull());
-  const auto pixelsNear = [&](std::uint32_t rgb) {
-    int n = 0;
-    for (int y = 0; y < page.height(); ++y)
-      for (int x = 0; x < page.width(); ++x) {
-        const QRgb p = page.pixel(x, y);
-        n += std::abs(qRed(p) - int(rgb >> 16)) + std::abs(qGreen(p) - int(rgb >> 8 & 0xFF)) +
-                 std::abs(qBlue(p) - int(rgb & 0xFF)) <=
-             12;
-      }
-    return n;
-  };
-  const visits::Scale scale = visits::scaleOf(visits::Measure::Correlation);
-  for (const auto& [i, j] : {std::pair{0, 2}, {1, 2}})  // cells whose colours lie inside the scale, as large blocks
-    EXPECT_GT(pixelsNear(visits::scaleColour(
-                  scale, visits::cellOf(want.pair(i, j), visits::Measure::Correlation, series::Channel::Left).value)),
-              400);
-  EXPECT_GT(pixelsNear(visits::kPreviousColour), 60);
-  EXPECT_GT(pixelsNear(visits::kBaselineColour), 60);
 }
 
 // A visit that cannot be loaded keeps its message in its row and the rest goes on; too few visits, listed or

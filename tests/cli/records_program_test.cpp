@@ -12,9 +12,12 @@
 
 #include "records/archive.hpp"
 #include "records/engines.hpp"
+#include "support/application.hpp"
 
 namespace varnel::test {
 namespace {
+
+[[maybe_unused]] const bool registered = useApplication<QCoreApplication>("test_records_program");
 
 std::string example(const std::string& name) { return std::string(VARNEL_SOURCE_DIR) + "/examples/" + name; }
 
@@ -275,9 +278,3 @@ INSTANTIATE_TEST_SUITE_P(File, DiskFaults, ::testing::Values(records::Engine::SQ
 
 }  // namespace
 }  // namespace varnel::test
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -6,9 +6,12 @@
 
 #include "app/messages.hpp"
 #include "engines.hpp"
+#include "support/application.hpp"
 
 namespace varnel::test {
 namespace {
+
+[[maybe_unused]] const bool registered = useApplication<QCoreApplication>("test_records");
 
 using records::Fault;
 
@@ -302,9 +305,3 @@ TEST(SQLiteFiles, OwnerOnlyBackupAndRestore) {
 
 }  // namespace
 }  // namespace varnel::test
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
